@@ -15,7 +15,7 @@ endif()
 # velbry_warnings(target): the project's warning set, applied to its own code only.
 function(velbry_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
-                         -Wcast-align -Wunused -Woverloaded-virtual -Wnull-dereference)
+                         -Wcast-align -Wunused -Woverloaded-virtual)
   if(VELBRY_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
