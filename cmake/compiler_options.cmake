@@ -12,6 +12,11 @@ if(VELBRY_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(VELBRY_FUZZ)
+  # Coverage instrumentation for the engine code the fuzz targets reach.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # velbry_warnings(target): the project's warning set, applied to its own code only.
 function(velbry_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
