@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -175,6 +176,8 @@ struct FailureCase {
     const char* message;
     std::size_t clears;  // the black screen is drawn only once the render buffers exist
 };
+
+void PrintTo(const FailureCase& failure, std::ostream* out) { *out << failure.name; }
 
 class DeviceStartupFailure : public DeviceTest, public ::testing::WithParamInterface<FailureCase> {};
 
