@@ -1,0 +1,129 @@
+// drawTriangles: splits the target into row bands, draws each band's triangles in order (bands in
+// parallel for large draws) and feeds their spans to the pixel pipeline in batches.
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "platform/soft/pixel_pipeline.h"
+#include "platform/soft/raster.h"
+#include "platform/soft/raster_threads.h"
+#include "platform/soft/triangle_setup.h"
+
+namespace soft {
+namespace {
+
+// Bands are horizontal strips of the target. Each band visits its triangles in submission order, so a
+// pixel sees the same sequence of writes whichever thread draws its band, and the picture does not
+// depend on the thread count.
+constexpr int kBandHeight = 32;
+
+// Draws with less estimated coverage than this stay on the calling thread: waking workers would cost
+// more than it saves.
+constexpr std::int64_t kParallelArea = 12000;
+
+struct DrawContext {
+    const RenderTarget* target;
+    const PixelContext* pixels;
+    const ScreenVertex* vertices;
+};
+
+void drawSpan(const DrawContext& d, const TriangleSetup& setup, int py, int xl, int xr, FragmentBatch& batch) {
+    const RenderTarget& t = *d.target;
+    const int length = xr - xl + 1;
+    for (int first = 0; first < length; first += kBatchSize) {
+        const int count = std::min(kBatchSize, length - first);
+        interpolateSpan(setup, *d.pixels, py, xl, first, count, batch);
+        batch.contiguous = true;
+        batch.colorIndex[0] = py * t.color.pitchInPixels + xl + first;
+        batch.depthIndex[0] = t.depth != nullptr ? py * t.depth->pitchInValues + xl + first : 0;
+        shadeBatch(*d.pixels, t, batch);
+    }
+}
+
+void drawTriangle(const DrawContext& d, std::size_t index, int bandTop, int bandBottom, TriangleSetup& setup,
+                  FragmentBatch& batch) {
+    if (!setupTriangle(d.vertices + 3 * index, *d.pixels, setup)) return;
+    const RenderTarget& t = *d.target;
+    const int top = std::max(bandTop, setup.minY);
+    const int bottom = std::min(bandBottom, setup.maxY);
+    for (int py = top; py <= bottom; ++py) {
+        int xl = 0, xr = 0;
+        if (!spanForRow(setup, py, xl, xr)) continue;
+        xl = std::max(xl, t.x0);
+        xr = std::min(xr, t.x1 - 1);
+        if (xl <= xr) drawSpan(d, setup, py, xl, xr, batch);
+    }
+}
+
+// Rows bandTop..bandBottom (inclusive); triangles listed in order, or all of them when list is null.
+void drawBand(const DrawContext& d, const std::vector<std::uint32_t>* list, std::size_t triangleCount,
+              int bandTop, int bandBottom) {
+    TriangleSetup setup;
+    FragmentBatch batch;
+    if (list == nullptr) {
+        for (std::size_t i = 0; i < triangleCount; ++i) drawTriangle(d, i, bandTop, bandBottom, setup, batch);
+    } else {
+        for (std::uint32_t i : *list) drawTriangle(d, i, bandTop, bandBottom, setup, batch);
+    }
+}
+
+// The triangle's rows inside the target, or false when it covers none of them.
+bool clippedRows(const ScreenVertex* v, const RenderTarget& t, int& top, int& bottom, std::int64_t& area) {
+    int minX = 0, maxX = 0;
+    if (!triangleBounds(v, minX, maxX, top, bottom)) return false;
+    top = std::max(top, t.y0);
+    bottom = std::min(bottom, t.y1 - 1);
+    minX = std::max(minX, t.x0);
+    maxX = std::min(maxX, t.x1 - 1);
+    if (top > bottom || minX > maxX) return false;
+    area = static_cast<std::int64_t>(maxX - minX + 1) * (bottom - top + 1);
+    return true;
+}
+
+std::int64_t estimateArea(const ScreenVertex* vertices, std::size_t triangleCount, const RenderTarget& t) {
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < triangleCount && total < kParallelArea; ++i) {
+        int top = 0, bottom = 0;
+        std::int64_t area = 0;
+        if (clippedRows(vertices + 3 * i, t, top, bottom, area)) total += area / 2;
+    }
+    return total;
+}
+
+void drawParallel(const DrawContext& d, std::size_t triangleCount) {
+    const RenderTarget& t = *d.target;
+    const int bandCount = (t.y1 - t.y0 + kBandHeight - 1) / kBandHeight;
+    std::vector<std::vector<std::uint32_t>> bands(static_cast<std::size_t>(bandCount));
+    for (std::size_t i = 0; i < triangleCount; ++i) {
+        int top = 0, bottom = 0;
+        std::int64_t area = 0;
+        if (!clippedRows(d.vertices + 3 * i, t, top, bottom, area)) continue;
+        for (int b = (top - t.y0) / kBandHeight; b <= (bottom - t.y0) / kBandHeight; ++b) {
+            bands[static_cast<std::size_t>(b)].push_back(static_cast<std::uint32_t>(i));
+        }
+    }
+    runRasterTasks(bandCount, [&](int b) {
+        const int top = t.y0 + b * kBandHeight;
+        const int bottom = std::min(top + kBandHeight, t.y1) - 1;
+        drawBand(d, &bands[static_cast<std::size_t>(b)], triangleCount, top, bottom);
+    });
+}
+
+}  // namespace
+
+void drawTriangles(const RenderTarget& target, const PixelState& state, const ScreenVertex* vertices,
+                   std::size_t triangleCount) {
+    RenderTarget clipped;
+    if (vertices == nullptr || triangleCount == 0 || triangleCount > UINT32_MAX || !clipRenderTarget(target, clipped)) {
+        return;
+    }
+    const PixelContext pixels = preparePixelContext(state, clipped);
+    const DrawContext d{&clipped, &pixels, vertices};
+    if (rasterThreadCount() > 1 && estimateArea(vertices, triangleCount, clipped) >= kParallelArea) {
+        drawParallel(d, triangleCount);
+    } else {
+        drawBand(d, nullptr, triangleCount, clipped.y0, clipped.y1 - 1);
+    }
+}
+
+}  // namespace soft

@@ -1,0 +1,288 @@
+// Triangle setup: fixed-point snapping, edge functions with the top-left rule, exact row spans, and
+// the attribute planes evaluated into fragment batches (perspective-correct where rhw varies).
+#include "platform/soft/triangle_setup.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/soft/pixel_math.h"
+
+namespace soft {
+namespace {
+
+// Vertex positions are snapped to 24.8 fixed point (1/256 pixel). Coordinates up to 2^20 keep every
+// edge-function product below 2^58, so the int64 evaluation is exact; the vertex stage stays within
+// kGuardBand, far inside that range.
+constexpr int kSubpixelBits = 8;
+constexpr std::int64_t kSubpixel = 1 << kSubpixelBits;
+constexpr double kCoordinateLimit = 1048576.0;
+
+// Triangles at most this many pixels wide find their spans by stepping the edge functions across the
+// bounding box; wider ones solve each edge with one division per row. Both give the same pixels.
+constexpr int kNarrowWidth = 24;
+
+struct Fixed {
+    std::int64_t x, y;
+};
+
+bool snap(const ScreenVertex& v, Fixed& out) {
+    const double x = v.x;
+    const double y = v.y;
+    if (!(std::fabs(x) <= kCoordinateLimit) || !(std::fabs(y) <= kCoordinateLimit)) return false;
+    out.x = static_cast<std::int64_t>(std::floor(x * kSubpixel + 0.5));
+    out.y = static_cast<std::int64_t>(std::floor(y * kSubpixel + 0.5));
+    return true;
+}
+
+std::int64_t floorDiv(std::int64_t n, std::int64_t d) {  // d > 0
+    std::int64_t q = n / d;
+    return (n % d != 0 && n < 0) ? q - 1 : q;
+}
+
+std::int64_t ceilDiv(std::int64_t n, std::int64_t d) { return -floorDiv(-n, d); }
+
+std::int64_t doubleArea(const Fixed* p) {
+    return (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[2].x - p[0].x) * (p[1].y - p[0].y);
+}
+
+// With the vertices ordered so that doubleArea > 0, the edge function from A to B is positive inside
+// the triangle. Its gradient (a, b) points inwards, so the edge is a left edge when a > 0 (the inside
+// lies to its right) and a top edge when it is horizontal (a == 0) with the inside below it (b > 0).
+// Pixel centres exactly on an edge belong to the triangle only for top and left edges: those edges
+// test E >= 0, the others E > 0, which for integers is E - 1 >= 0. Two triangles sharing an edge see
+// it with opposite gradients, so a centre on it is drawn by exactly one of them.
+EdgeFunction makeEdge(const Fixed& a, const Fixed& b) {
+    EdgeFunction e;
+    e.a = -(b.y - a.y) * kSubpixel;
+    e.b = (b.x - a.x) * kSubpixel;
+    e.c = (b.y - a.y) * a.x - (b.x - a.x) * a.y;
+    const bool topLeft = e.a > 0 || (e.a == 0 && e.b > 0);
+    if (!topLeft) e.c -= 1;
+    return e;
+}
+
+bool snapTriangle(const ScreenVertex* v, Fixed* p) {
+    return snap(v[0], p[0]) && snap(v[1], p[1]) && snap(v[2], p[2]) && doubleArea(p) != 0;
+}
+
+void pixelBounds(const Fixed* p, int& minX, int& maxX, int& minY, int& maxY) {
+    const std::int64_t loX = std::min({p[0].x, p[1].x, p[2].x});
+    const std::int64_t hiX = std::max({p[0].x, p[1].x, p[2].x});
+    const std::int64_t loY = std::min({p[0].y, p[1].y, p[2].y});
+    const std::int64_t hiY = std::max({p[0].y, p[1].y, p[2].y});
+    minX = static_cast<int>(ceilDiv(loX, kSubpixel));
+    maxX = static_cast<int>(floorDiv(hiX, kSubpixel));
+    minY = static_cast<int>(ceilDiv(loY, kSubpixel));
+    maxY = static_cast<int>(floorDiv(hiY, kSubpixel));
+}
+
+bool sameColor(const Color4& a, const Color4& b) { return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a; }
+
+std::uint32_t packColor(const Color4& c) {
+    return pixel::packArgb(pixel::unitToByte(c.r), pixel::unitToByte(c.g), pixel::unitToByte(c.b),
+                           pixel::unitToByte(c.a));
+}
+
+// Bilinear and point filtering follow the magnification or minification filter according to the
+// triangle's texel-to-pixel area ratio, decided once per triangle.
+// Both areas are doubled (cross products), which leaves their ratio unchanged.
+TextureFilter chooseFilter(const SamplerConfig& s, const ScreenVertex* v, double screenArea) {
+    const double du1 = v[1].u - v[0].u, dv1 = v[1].v - v[0].v;
+    const double du2 = v[2].u - v[0].u, dv2 = v[2].v - v[0].v;
+    const double texelArea = std::fabs(du1 * dv2 - du2 * dv1) * s.width * s.height;
+    return texelArea > std::fabs(screenArea) ? s.minFilter : s.magFilter;
+}
+
+void vertexChannels(const ScreenVertex& v, bool perspective, double* out) {
+    const double k = perspective ? v.rhw : 1.0;
+    out[kChannelRhw] = v.rhw;
+    out[kChannelZ] = v.z;
+    out[kChannelDiffuseR] = v.diffuse.r * k;
+    out[kChannelDiffuseG] = v.diffuse.g * k;
+    out[kChannelDiffuseB] = v.diffuse.b * k;
+    out[kChannelDiffuseA] = v.diffuse.a * k;
+    out[kChannelSpecularR] = v.specular.r * k;
+    out[kChannelSpecularG] = v.specular.g * k;
+    out[kChannelSpecularB] = v.specular.b * k;
+    out[kChannelSpecularA] = v.specular.a * k;
+    out[kChannelU] = v.u * k;
+    out[kChannelV] = v.v * k;
+}
+
+void chooseChannels(const PixelContext& c, TriangleSetup& t) {
+    const bool fog = c.fogMode != device::D3DFOG_NONE;
+    t.active[kChannelZ] = c.depthTest || (fog && !c.fogFromW);
+    for (int ch = kChannelDiffuseR; ch <= kChannelDiffuseA; ++ch) t.active[ch] = !t.constantDiffuse;
+    for (int ch = kChannelSpecularR; ch <= kChannelSpecularA; ++ch) {
+        t.active[ch] = c.needsSpecular && !t.constantSpecular;
+    }
+    t.active[kChannelU] = t.active[kChannelV] = c.needsTexCoords;
+    bool divided = fog && c.fogFromW;
+    for (int ch = kChannelDiffuseR; ch < kChannelCount; ++ch) divided = divided || t.active[ch];
+    t.active[kChannelRhw] = t.perspective && divided;
+}
+
+// Plane gradients from the snapped positions, so that the planes agree with the coverage.
+void computePlanes(const Fixed* p, const ScreenVertex* v, TriangleSetup& t) {
+    const double x0 = static_cast<double>(p[0].x) / kSubpixel, y0 = static_cast<double>(p[0].y) / kSubpixel;
+    const double dx1 = static_cast<double>(p[1].x) / kSubpixel - x0;
+    const double dy1 = static_cast<double>(p[1].y) / kSubpixel - y0;
+    const double dx2 = static_cast<double>(p[2].x) / kSubpixel - x0;
+    const double dy2 = static_cast<double>(p[2].y) / kSubpixel - y0;
+    const double invDet = 1.0 / (dx1 * dy2 - dx2 * dy1);
+    double a0[kChannelCount], a1[kChannelCount], a2[kChannelCount];
+    vertexChannels(v[0], t.perspective, a0);
+    vertexChannels(v[1], t.perspective, a1);
+    vertexChannels(v[2], t.perspective, a2);
+    t.originX = x0;
+    t.originY = y0;
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        if (!t.active[ch]) continue;
+        const double d1 = a1[ch] - a0[ch];
+        const double d2 = a2[ch] - a0[ch];
+        t.value[ch] = a0[ch];
+        t.ddx[ch] = (d1 * dy2 - d2 * dy1) * invDet;
+        t.ddy[ch] = (d2 * dx1 - d1 * dx2) * invDet;
+    }
+}
+
+bool validVertex(const ScreenVertex& v) { return v.rhw > 0.0f && std::isfinite(v.rhw) && std::isfinite(v.z); }
+
+}  // namespace
+
+bool triangleBounds(const ScreenVertex* v, int& minX, int& maxX, int& minY, int& maxY) {
+    Fixed p[3];
+    if (!snapTriangle(v, p)) return false;
+    pixelBounds(p, minX, maxX, minY, maxY);
+    return minX <= maxX && minY <= maxY;
+}
+
+bool setupTriangle(const ScreenVertex* vertices, const PixelContext& context, TriangleSetup& t) {
+    ScreenVertex v[3] = {vertices[0], vertices[1], vertices[2]};
+    Fixed p[3];
+    if (!snapTriangle(v, p) || !validVertex(v[0]) || !validVertex(v[1]) || !validVertex(v[2])) return false;
+    if (doubleArea(p) < 0) {
+        std::swap(v[1], v[2]);
+        std::swap(p[1], p[2]);
+    }
+    pixelBounds(p, t.minX, t.maxX, t.minY, t.maxY);
+    if (t.minX > t.maxX || t.minY > t.maxY) return false;
+    t.narrow = t.maxX - t.minX < kNarrowWidth;
+    t.edges[0] = makeEdge(p[0], p[1]);
+    t.edges[1] = makeEdge(p[1], p[2]);
+    t.edges[2] = makeEdge(p[2], p[0]);
+
+    t.perspective = !(v[0].rhw == v[1].rhw && v[1].rhw == v[2].rhw);
+    t.constantW = 1.0f / v[0].rhw;
+    t.constantDiffuse = sameColor(v[0].diffuse, v[1].diffuse) && sameColor(v[1].diffuse, v[2].diffuse);
+    t.constantSpecular = sameColor(v[0].specular, v[1].specular) && sameColor(v[1].specular, v[2].specular);
+    t.diffuse = packColor(v[0].diffuse);
+    t.specular = packColor(v[0].specular);
+    const double screenArea = static_cast<double>(doubleArea(p)) / static_cast<double>(kSubpixel * kSubpixel);
+    for (int s = 0; s < context.stages.count; ++s) {
+        if (context.stages.readsTexture[s] && context.samplers[s].texels != nullptr) {
+            t.filter[s] = chooseFilter(context.samplers[s], v, screenArea);
+        }
+    }
+    chooseChannels(context, t);
+    computePlanes(p, v, t);
+    return true;
+}
+
+bool spanForRow(const TriangleSetup& t, int py, int& xl, int& xr) {
+    std::int64_t row[3];
+    for (int i = 0; i < 3; ++i) row[i] = t.edges[i].b * py + t.edges[i].c;
+    if (t.narrow) {
+        // Step E = a * px + row across the bounding box; the inside is one run of pixels.
+        std::int64_t e[3];
+        for (int i = 0; i < 3; ++i) e[i] = t.edges[i].a * t.minX + row[i];
+        xl = t.maxX + 1;
+        xr = t.minX - 1;
+        for (int px = t.minX; px <= t.maxX; ++px) {
+            if (e[0] >= 0 && e[1] >= 0 && e[2] >= 0) {
+                xl = std::min(xl, px);
+                xr = px;
+            }
+            for (int i = 0; i < 3; ++i) e[i] += t.edges[i].a;
+        }
+        return xl <= xr;
+    }
+    // a * px + row >= 0 bounds px from below when a > 0 and from above when a < 0.
+    std::int64_t lo = t.minX;
+    std::int64_t hi = t.maxX;
+    for (int i = 0; i < 3; ++i) {
+        const std::int64_t a = t.edges[i].a;
+        if (a > 0) {
+            lo = std::max(lo, ceilDiv(-row[i], a));
+        } else if (a < 0) {
+            hi = std::min(hi, floorDiv(row[i], -a));
+        } else if (row[i] < 0) {
+            return false;
+        }
+    }
+    xl = static_cast<int>(lo);
+    xr = static_cast<int>(hi);
+    return lo <= hi;
+}
+
+// Perspective correction: colours and texture coordinates divided by w are linear in screen space, and
+// so is rhw = 1 / w. Each pixel interpolates value * rhw and rhw, then multiplies by w = 1 / rhw. Where
+// rhw is the same at all three vertices the planes hold the values themselves and no division is
+// needed. Depth z is already divided by w and interpolates linearly.
+void interpolateSpan(const TriangleSetup& t, const PixelContext& context, int py, int xStart, int first,
+                     int count, FragmentBatch& batch) {
+    alignas(16) float start[kChannelCount];
+    alignas(16) float step[kChannelCount];
+    const double offsetX = xStart - t.originX;
+    const double offsetY = py - t.originY;
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        start[ch] = static_cast<float>(t.value[ch] + t.ddx[ch] * offsetX + t.ddy[ch] * offsetY);
+        step[ch] = static_cast<float>(t.ddx[ch]);
+    }
+    const bool fog = context.fogMode != device::D3DFOG_NONE;
+    const bool fogFromW = fog && context.fogFromW;
+    const __m128 lane = _mm_set_ps(3.0f, 2.0f, 1.0f, 0.0f);
+    auto channel = [&](int ch, __m128 index) {
+        return _mm_add_ps(_mm_set1_ps(start[ch]), _mm_mul_ps(_mm_set1_ps(step[ch]), index));
+    };
+    for (int k = 0; k < count; k += 4) {
+        const __m128 index = _mm_add_ps(_mm_set1_ps(static_cast<float>(first + k)), lane);
+        __m128 w = _mm_set1_ps(t.constantW);
+        if (t.active[kChannelRhw]) w = _mm_div_ps(_mm_set1_ps(1.0f), channel(kChannelRhw, index));
+        const __m128 scale = t.perspective ? w : _mm_set1_ps(1.0f);
+        const __m128 z = t.active[kChannelZ] ? channel(kChannelZ, index) : _mm_setzero_ps();
+        _mm_store_ps(batch.z + k, z);
+        if (fog) _mm_store_ps(batch.fogDepth + k, fogFromW ? w : z);
+        if (t.active[kChannelDiffuseR]) {
+            const __m128i r = pixel::unitToByte4(_mm_mul_ps(channel(kChannelDiffuseR, index), scale));
+            const __m128i g = pixel::unitToByte4(_mm_mul_ps(channel(kChannelDiffuseG, index), scale));
+            const __m128i b = pixel::unitToByte4(_mm_mul_ps(channel(kChannelDiffuseB, index), scale));
+            const __m128i a = pixel::unitToByte4(_mm_mul_ps(channel(kChannelDiffuseA, index), scale));
+            _mm_store_si128(reinterpret_cast<__m128i*>(batch.diffuse + k), pixel::packArgb4(r, g, b, a));
+        } else {
+            _mm_store_si128(reinterpret_cast<__m128i*>(batch.diffuse + k), _mm_set1_epi32(static_cast<int>(t.diffuse)));
+        }
+        if (context.needsSpecular) {
+            __m128i packed = _mm_set1_epi32(static_cast<int>(t.specular));
+            if (t.active[kChannelSpecularR]) {
+                const __m128i r = pixel::unitToByte4(_mm_mul_ps(channel(kChannelSpecularR, index), scale));
+                const __m128i g = pixel::unitToByte4(_mm_mul_ps(channel(kChannelSpecularG, index), scale));
+                const __m128i b = pixel::unitToByte4(_mm_mul_ps(channel(kChannelSpecularB, index), scale));
+                const __m128i a = pixel::unitToByte4(_mm_mul_ps(channel(kChannelSpecularA, index), scale));
+                packed = pixel::packArgb4(r, g, b, a);
+            }
+            _mm_store_si128(reinterpret_cast<__m128i*>(batch.specular + k), packed);
+        }
+        if (context.needsTexCoords) {
+            _mm_store_ps(batch.u + k, _mm_mul_ps(channel(kChannelU, index), scale));
+            _mm_store_ps(batch.v + k, _mm_mul_ps(channel(kChannelV, index), scale));
+        }
+    }
+    for (int s = 0; s < kStageCount; ++s) batch.filter[s] = t.filter[s];
+    batch.count = count;
+    batch.hasCoverage = false;
+}
+
+}  // namespace soft
