@@ -20,11 +20,12 @@ constexpr D3DFORMAT kBackBufferFormats[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3
 
 constexpr const char* kNoDirect3D = "Direct3D 9 not available.";
 constexpr const char* kNoDevice = "No suitable Direct3D device found.";
-constexpr const char* kNoShaderModel2 = "Pixel shaders 2.0 not supported.";
+constexpr const char* kNoShaderModel2 = "Pixel shaders 2.0 not supported.";  // vertex shaders too
 constexpr const char* kNoRenderBuffers = "Unable to acquire render buffers.";
 constexpr const char* kNoDeclarations = "Unable to create vertex declarations.";
 
-// The window goes first so that the message box is not hidden behind a full-screen window.
+// The window goes first so that the message box is not hidden behind a full-screen window. Whatever was
+// created on the way is released, so no half-built device stays in the shared state.
 bool reportFailure(DeviceHost& host, const char* message) {
     host.hideWindow();
     host.showCursor();

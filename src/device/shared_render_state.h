@@ -39,8 +39,9 @@ struct QuadVertex {
 };
 static_assert(sizeof(QuadVertex) == 24 && offsetof(QuadVertex, u) == 12 && offsetof(QuadVertex, color) == 20);
 
-// Step 6 of start-up: the 800 x 500 frame and its viewport (centred vertically in a taller back buffer),
-// and the constant colour buffer holding 0xFFFFFF00. Failures leave constantColorBuffer null.
+// Called by startDevice once the render buffers exist: the 800 x 500 frame and its viewport (centred
+// vertically in a taller back buffer), and the constant colour buffer holding 0xFFFFFF00. A failed
+// buffer creation leaves constantColorBuffer null.
 void initSharedRenderState(UINT backBufferHeight);
 
 // Creates meshDeclaration, then quadDeclaration; false as soon as one fails.
