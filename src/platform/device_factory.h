@@ -1,0 +1,36 @@
+// The run-time choice of graphics device backend by name: "soft" (the software rasterizer) everywhere,
+// "d3d9" (the system's Direct3D 9) on Windows.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "device/d3d9_interfaces.h"
+
+namespace platform {
+
+struct DeviceBackend {
+    std::string_view name;
+    // Returns the backend's Direct3D object with one reference, or null when it cannot start here.
+    device::IDirect3D9* (*create)();
+};
+
+// The backends built into this program, preferred first.
+std::span<const DeviceBackend> deviceBackends();
+
+// The backend a program uses when none is named: "d3d9" on Windows, "soft" elsewhere.
+std::string_view defaultDeviceBackend();
+
+// The known names, comma separated, for messages.
+std::string deviceBackendNames();
+
+struct Direct3DCreation {
+    device::IDirect3D9* direct3d = nullptr;  // one reference for the caller; null on failure
+    std::string error;                       // why direct3d is null
+};
+
+// Creates the Direct3D object of the named backend. Names are exact and case-sensitive.
+Direct3DCreation createDirect3D(std::string_view name);
+
+}  // namespace platform

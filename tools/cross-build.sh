@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Configures and builds both Windows targets with mingw-w64: i686 (the shipped 32-bit target) in
+# build-mingw32 and x86_64 (the one that runs here under wine64) in build-mingw64, warnings as errors.
+# Usage: tools/cross-build.sh [ninja targets...]   (default: everything)
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+jobs="${VELBRY_JOBS:-2}"
+
+build() {
+  local arch="$1" dir="$2"
+  echo "cross-build: $arch in $dir"
+  cmake -S "$root" -B "$root/$dir" -G Ninja -DVELBRY_WERROR=ON \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw-$arch.cmake" >/dev/null
+  ninja -C "$root/$dir" -j "$jobs" "${@:3}"
+}
+
+build i686 build-mingw32 "$@"
+build x86_64 build-mingw64 "$@"
+echo "cross-build: both Windows targets built"
