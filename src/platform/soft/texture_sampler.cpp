@@ -48,30 +48,6 @@ std::uint32_t fetch(const SamplerConfig& s, int x, int y) {
     return s.texels[static_cast<std::ptrdiff_t>(y) * s.pitch + x];
 }
 
-// Bilinear weights are 8-bit fractions: fx, fy in 0..255 give texel weights (256 - f) and f, so a
-// sample exactly on a texel centre returns that texel unchanged. The vertical pass rounds to 8 bits
-// before the horizontal one, which keeps every product inside a 16-bit lane.
-std::uint32_t bilerp(std::uint32_t t00, std::uint32_t t01, std::uint32_t t10, std::uint32_t t11, int fx,
-                     int fy) {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i top = _mm_unpacklo_epi8(
-        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(t00)), _mm_cvtsi32_si128(static_cast<int>(t01))),
-        zero);
-    __m128i bottom = _mm_unpacklo_epi8(
-        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(t10)), _mm_cvtsi32_si128(static_cast<int>(t11))),
-        zero);
-    const __m128i wy = _mm_set1_epi16(static_cast<short>(fy));
-    const __m128i wyInv = _mm_set1_epi16(static_cast<short>(256 - fy));
-    __m128i column = _mm_add_epi16(_mm_mullo_epi16(top, wyInv), _mm_mullo_epi16(bottom, wy));
-    column = _mm_srli_epi16(_mm_add_epi16(column, _mm_set1_epi16(128)), 8);
-    const short wx = static_cast<short>(fx);
-    const short wxInv = static_cast<short>(256 - fx);
-    __m128i weighted = _mm_mullo_epi16(column, _mm_set_epi16(wx, wx, wx, wx, wxInv, wxInv, wxInv, wxInv));
-    __m128i sum = _mm_add_epi16(weighted, _mm_unpackhi_epi64(weighted, weighted));
-    sum = _mm_srli_epi16(_mm_add_epi16(sum, _mm_set1_epi16(128)), 8);
-    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum)));
-}
-
 // Converts four coordinates to fixed-point texel positions with 8 fractional bits: u * size * 256,
 // shifted by half a texel for bilinear filtering (texel centres sit at (i + 0.5) / size) and rounded
 // to the nearest 1/256 so that coordinates landing on a centre up to float error hit it exactly.
@@ -81,43 +57,105 @@ __m128i toFixed4(const float* coords, float scale, float offset) {
     return pixel::floor4(x);
 }
 
-template <bool kFastWrap>
-void sampleLinear(const SamplerConfig& s, const float* u, const float* v, int count, std::uint32_t* out) {
+// Four 32-bit weights (0..255) as 16-bit lanes for two pixels each: [w0 x4, w1 x4] and [w2 x4, w3 x4].
+void spreadWeights(__m128i w, __m128i& first, __m128i& second) {
+    __m128i w16 = _mm_packs_epi32(w, w);
+    w16 = _mm_unpacklo_epi16(w16, w16);
+    first = _mm_unpacklo_epi32(w16, w16);
+    second = _mm_unpackhi_epi32(w16, w16);
+}
+
+__m128i pairOf(std::uint32_t a, std::uint32_t b) {
+    return _mm_unpacklo_epi8(
+        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b))),
+        _mm_setzero_si128());
+}
+
+// (a * (256 - w) + b * w + 128) >> 8 per 16-bit lane; every product stays below 65536.
+__m128i lerp256(__m128i a, __m128i b, __m128i w) {
+    const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(256), w);
+    const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(a, inverse), _mm_mullo_epi16(b, w));
+    return _mm_srli_epi16(_mm_add_epi16(sum, _mm_set1_epi16(128)), 8);
+}
+
+// The four texels around each of four samples: [corner][sample], corners t00, t01 (right), t10 (below),
+// t11.
+struct Quad4 {
+    std::uint32_t t[4][4];
+};
+
+// Bilinear weights are 8-bit fractions: fx, fy in 0..255 give texel weights (256 - f) and f, so a
+// sample exactly on a texel centre returns that texel unchanged. The horizontal pass rounds to 8 bits
+// before the vertical one, which keeps every product inside a 16-bit lane.
+[[gnu::always_inline]] inline __m128i bilinear4(const Quad4& q, __m128i fx, __m128i fy) {
+    __m128i fxA, fxB, fyA, fyB;
+    spreadWeights(fx, fxA, fxB);
+    spreadWeights(fy, fyA, fyB);
+    const __m128i topA = lerp256(pairOf(q.t[0][0], q.t[0][1]), pairOf(q.t[1][0], q.t[1][1]), fxA);
+    const __m128i bottomA = lerp256(pairOf(q.t[2][0], q.t[2][1]), pairOf(q.t[3][0], q.t[3][1]), fxA);
+    const __m128i topB = lerp256(pairOf(q.t[0][2], q.t[0][3]), pairOf(q.t[1][2], q.t[1][3]), fxB);
+    const __m128i bottomB = lerp256(pairOf(q.t[2][2], q.t[2][3]), pairOf(q.t[3][2], q.t[3][3]), fxB);
+    return _mm_packus_epi16(lerp256(topA, bottomA, fyA), lerp256(topB, bottomB, fyB));
+}
+
+// Power-of-two texture wrapped on both axes: addresses are masks, computed four at a time.
+void sampleLinearWrap(const SamplerConfig& s, const float* u, const float* v, int count, std::uint32_t* out) {
     const float scaleU = static_cast<float>(s.width) * 256.0f;
     const float scaleV = static_cast<float>(s.height) * 256.0f;
-    const int maskU = s.width - 1;
-    const int maskV = s.height - 1;
+    const __m128i maskU = _mm_set1_epi32(s.width - 1);
+    const __m128i maskV = _mm_set1_epi32(s.height - 1);
+    const __m128i one = _mm_set1_epi32(1);
+    const __m128i fraction = _mm_set1_epi32(255);
+    alignas(16) std::int32_t x[2][4];
+    alignas(16) std::int32_t y[2][4];
+    Quad4 q;
+    for (int i = 0; i < count; i += 4) {
+        const __m128i fu = toFixed4(u + i, scaleU, -127.5f);
+        const __m128i fv = toFixed4(v + i, scaleV, -127.5f);
+        const __m128i xi = _mm_srai_epi32(fu, 8);
+        const __m128i yi = _mm_srai_epi32(fv, 8);
+        _mm_store_si128(reinterpret_cast<__m128i*>(x[0]), _mm_and_si128(xi, maskU));
+        _mm_store_si128(reinterpret_cast<__m128i*>(x[1]), _mm_and_si128(_mm_add_epi32(xi, one), maskU));
+        _mm_store_si128(reinterpret_cast<__m128i*>(y[0]), _mm_and_si128(yi, maskV));
+        _mm_store_si128(reinterpret_cast<__m128i*>(y[1]), _mm_and_si128(_mm_add_epi32(yi, one), maskV));
+        for (int k = 0; k < 4; ++k) {
+            const std::uint32_t* row0 = s.texels + static_cast<std::ptrdiff_t>(y[0][k]) * s.pitch;
+            const std::uint32_t* row1 = s.texels + static_cast<std::ptrdiff_t>(y[1][k]) * s.pitch;
+            q.t[0][k] = row0[x[0][k]];
+            q.t[1][k] = row0[x[1][k]];
+            q.t[2][k] = row1[x[0][k]];
+            q.t[3][k] = row1[x[1][k]];
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         bilinear4(q, _mm_and_si128(fu, fraction), _mm_and_si128(fv, fraction)));
+    }
+}
+
+// Any size and addressing mode, one texel address at a time.
+void sampleLinearGeneral(const SamplerConfig& s, const float* u, const float* v, int count, std::uint32_t* out) {
+    const float scaleU = static_cast<float>(s.width) * 256.0f;
+    const float scaleV = static_cast<float>(s.height) * 256.0f;
+    const __m128i fraction = _mm_set1_epi32(255);
     alignas(16) std::int32_t fu[4];
     alignas(16) std::int32_t fv[4];
+    Quad4 q;
     for (int i = 0; i < count; i += 4) {
-        _mm_store_si128(reinterpret_cast<__m128i*>(fu), toFixed4(u + i, scaleU, -127.5f));
-        _mm_store_si128(reinterpret_cast<__m128i*>(fv), toFixed4(v + i, scaleV, -127.5f));
-        const int lanes = std::min(4, count - i);
-        for (int k = 0; k < lanes; ++k) {
-            const int x = fu[k] >> 8;
-            const int y = fv[k] >> 8;
-            std::uint32_t t00, t01, t10, t11;
-            if constexpr (kFastWrap) {
-                const std::uint32_t* row0 = s.texels + static_cast<std::ptrdiff_t>(y & maskV) * s.pitch;
-                const std::uint32_t* row1 = s.texels + static_cast<std::ptrdiff_t>((y + 1) & maskV) * s.pitch;
-                const int x0 = x & maskU;
-                const int x1 = (x + 1) & maskU;
-                t00 = row0[x0];
-                t01 = row0[x1];
-                t10 = row1[x0];
-                t11 = row1[x1];
-            } else {
-                const int x0 = addressTexel(x, s.width, s.addressU);
-                const int x1 = addressTexel(x + 1, s.width, s.addressU);
-                const int y0 = addressTexel(y, s.height, s.addressV);
-                const int y1 = addressTexel(y + 1, s.height, s.addressV);
-                t00 = fetch(s, x0, y0);
-                t01 = fetch(s, x1, y0);
-                t10 = fetch(s, x0, y1);
-                t11 = fetch(s, x1, y1);
-            }
-            out[i + k] = bilerp(t00, t01, t10, t11, fu[k] & 255, fv[k] & 255);
+        const __m128i u4 = toFixed4(u + i, scaleU, -127.5f);
+        const __m128i v4 = toFixed4(v + i, scaleV, -127.5f);
+        _mm_store_si128(reinterpret_cast<__m128i*>(fu), u4);
+        _mm_store_si128(reinterpret_cast<__m128i*>(fv), v4);
+        for (int k = 0; k < 4; ++k) {
+            const int x0 = addressTexel(fu[k] >> 8, s.width, s.addressU);
+            const int x1 = addressTexel((fu[k] >> 8) + 1, s.width, s.addressU);
+            const int y0 = addressTexel(fv[k] >> 8, s.height, s.addressV);
+            const int y1 = addressTexel((fv[k] >> 8) + 1, s.height, s.addressV);
+            q.t[0][k] = fetch(s, x0, y0);
+            q.t[1][k] = fetch(s, x1, y0);
+            q.t[2][k] = fetch(s, x0, y1);
+            q.t[3][k] = fetch(s, x1, y1);
         }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         bilinear4(q, _mm_and_si128(u4, fraction), _mm_and_si128(v4, fraction)));
     }
 }
 
@@ -166,9 +204,9 @@ void sampleTexture(const SamplerConfig& sampler, TextureFilter filter, const flo
     } else if (filter == TextureFilter::Point) {
         samplePoint(sampler, u, v, count, out);
     } else if (sampler.fastWrap) {
-        sampleLinear<true>(sampler, u, v, count, out);
+        sampleLinearWrap(sampler, u, v, count, out);
     } else {
-        sampleLinear<false>(sampler, u, v, count, out);
+        sampleLinearGeneral(sampler, u, v, count, out);
     }
 }
 

@@ -26,7 +26,8 @@ struct SamplerConfig {
 // A texture with no texels, a non-positive size or a pitch shorter than its width samples as white.
 SamplerConfig prepareSampler(const SamplerState& state);
 
-// Writes out[i] = the texel colour at (u[i], v[i]) for i < count (arrays padded to a multiple of 4).
+// Writes out[i] = the texel colour at (u[i], v[i]) for i < count; bilinear filtering works in groups of
+// four, so the arrays must hold count rounded up to a multiple of 4.
 void sampleTexture(const SamplerConfig& sampler, TextureFilter filter, const float* u, const float* v,
                    int count, std::uint32_t* out);
 

@@ -19,10 +19,6 @@ constexpr int kSubpixelBits = 8;
 constexpr std::int64_t kSubpixel = 1 << kSubpixelBits;
 constexpr double kCoordinateLimit = 1048576.0;
 
-// Triangles at most this many pixels wide find their spans by stepping the edge functions across the
-// bounding box; wider ones solve each edge with one division per row. Both give the same pixels.
-constexpr int kNarrowWidth = 24;
-
 struct Fixed {
     std::int64_t x, y;
 };
@@ -35,13 +31,6 @@ bool snap(const ScreenVertex& v, Fixed& out) {
     out.y = static_cast<std::int64_t>(std::floor(y * kSubpixel + 0.5));
     return true;
 }
-
-std::int64_t floorDiv(std::int64_t n, std::int64_t d) {  // d > 0
-    std::int64_t q = n / d;
-    return (n % d != 0 && n < 0) ? q - 1 : q;
-}
-
-std::int64_t ceilDiv(std::int64_t n, std::int64_t d) { return -floorDiv(-n, d); }
 
 std::int64_t doubleArea(const Fixed* p) {
     return (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[2].x - p[0].x) * (p[1].y - p[0].y);
@@ -60,6 +49,7 @@ EdgeFunction makeEdge(const Fixed& a, const Fixed& b) {
     e.c = (b.y - a.y) * a.x - (b.x - a.x) * a.y;
     const bool topLeft = e.a > 0 || (e.a == 0 && e.b > 0);
     if (!topLeft) e.c -= 1;
+    e.inverseA = e.a != 0 ? 1.0 / static_cast<double>(e.a) : 0.0;
     return e;
 }
 
@@ -72,10 +62,11 @@ void pixelBounds(const Fixed* p, int& minX, int& maxX, int& minY, int& maxY) {
     const std::int64_t hiX = std::max({p[0].x, p[1].x, p[2].x});
     const std::int64_t loY = std::min({p[0].y, p[1].y, p[2].y});
     const std::int64_t hiY = std::max({p[0].y, p[1].y, p[2].y});
-    minX = static_cast<int>(ceilDiv(loX, kSubpixel));
-    maxX = static_cast<int>(floorDiv(hiX, kSubpixel));
-    minY = static_cast<int>(ceilDiv(loY, kSubpixel));
-    maxY = static_cast<int>(floorDiv(hiY, kSubpixel));
+    // Arithmetic shifts floor; ceil(n / 256) = -floor(-n / 256).
+    minX = static_cast<int>(-((-loX) >> kSubpixelBits));
+    maxX = static_cast<int>(hiX >> kSubpixelBits);
+    minY = static_cast<int>(-((-loY) >> kSubpixelBits));
+    maxY = static_cast<int>(hiY >> kSubpixelBits);
 }
 
 bool sameColor(const Color4& a, const Color4& b) { return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a; }
@@ -150,6 +141,26 @@ void computePlanes(const Fixed* p, const ScreenVertex* v, TriangleSetup& t) {
 
 bool validVertex(const ScreenVertex& v) { return v.rhw > 0.0f && std::isfinite(v.rhw) && std::isfinite(v.z); }
 
+// Where row py crosses edge e: for a > 0 the first pixel with a * px + row >= 0, for a < 0 the last.
+// Multiplying by 1 / a guesses it to within two pixels (truncation plus rounding), so the guess is
+// moved back by one and then corrected with three exact int64 steps: the result is exact whatever the
+// rounding, without branches. Guesses are clamped near the range lo..hi, where the result is used.
+std::int64_t firstInside(const EdgeFunction& e, std::int64_t row, std::int64_t lo, std::int64_t hi) {
+    const double guess = std::clamp(-static_cast<double>(row) * e.inverseA, static_cast<double>(lo - 4),
+                                    static_cast<double>(hi + 4));
+    std::int64_t px = static_cast<std::int64_t>(guess) - 1;
+    for (int i = 0; i < 3; ++i) px += (e.a * px + row < 0) ? 1 : 0;
+    return px;
+}
+
+std::int64_t lastInside(const EdgeFunction& e, std::int64_t row, std::int64_t lo, std::int64_t hi) {
+    const double guess = std::clamp(-static_cast<double>(row) * e.inverseA, static_cast<double>(lo - 4),
+                                    static_cast<double>(hi + 4));
+    std::int64_t px = static_cast<std::int64_t>(guess) + 1;
+    for (int i = 0; i < 3; ++i) px -= (e.a * px + row < 0) ? 1 : 0;
+    return px;
+}
+
 }  // namespace
 
 bool triangleBounds(const ScreenVertex* v, int& minX, int& maxX, int& minY, int& maxY) {
@@ -169,7 +180,6 @@ bool setupTriangle(const ScreenVertex* vertices, const PixelContext& context, Tr
     }
     pixelBounds(p, t.minX, t.maxX, t.minY, t.maxY);
     if (t.minX > t.maxX || t.minY > t.maxY) return false;
-    t.narrow = t.maxX - t.minX < kNarrowWidth;
     t.edges[0] = makeEdge(p[0], p[1]);
     t.edges[1] = makeEdge(p[1], p[2]);
     t.edges[2] = makeEdge(p[2], p[0]);
@@ -192,39 +202,25 @@ bool setupTriangle(const ScreenVertex* vertices, const PixelContext& context, Tr
 }
 
 bool spanForRow(const TriangleSetup& t, int py, int& xl, int& xr) {
-    std::int64_t row[3];
-    for (int i = 0; i < 3; ++i) row[i] = t.edges[i].b * py + t.edges[i].c;
-    if (t.narrow) {
-        // Step E = a * px + row across the bounding box; the inside is one run of pixels.
-        std::int64_t e[3];
-        for (int i = 0; i < 3; ++i) e[i] = t.edges[i].a * t.minX + row[i];
-        xl = t.maxX + 1;
-        xr = t.minX - 1;
-        for (int px = t.minX; px <= t.maxX; ++px) {
-            if (e[0] >= 0 && e[1] >= 0 && e[2] >= 0) {
-                xl = std::min(xl, px);
-                xr = px;
-            }
-            for (int i = 0; i < 3; ++i) e[i] += t.edges[i].a;
-        }
-        return xl <= xr;
-    }
-    // a * px + row >= 0 bounds px from below when a > 0 and from above when a < 0.
+    // a * px + row >= 0 bounds px from below when a > 0 and from above when a < 0; the three edges are
+    // solved independently against the bounding box.
     std::int64_t lo = t.minX;
     std::int64_t hi = t.maxX;
+    bool empty = false;
     for (int i = 0; i < 3; ++i) {
-        const std::int64_t a = t.edges[i].a;
-        if (a > 0) {
-            lo = std::max(lo, ceilDiv(-row[i], a));
-        } else if (a < 0) {
-            hi = std::min(hi, floorDiv(row[i], -a));
-        } else if (row[i] < 0) {
-            return false;
+        const EdgeFunction& e = t.edges[i];
+        const std::int64_t row = e.b * py + e.c;
+        if (e.a > 0) {
+            lo = std::max(lo, firstInside(e, row, t.minX, t.maxX));
+        } else if (e.a < 0) {
+            hi = std::min(hi, lastInside(e, row, t.minX, t.maxX));
+        } else {
+            empty = empty || row < 0;
         }
     }
     xl = static_cast<int>(lo);
     xr = static_cast<int>(hi);
-    return lo <= hi;
+    return !empty && lo <= hi;
 }
 
 // Perspective correction: colours and texture coordinates divided by w are linear in screen space, and
@@ -233,11 +229,12 @@ bool spanForRow(const TriangleSetup& t, int py, int& xl, int& xr) {
 // needed. Depth z is already divided by w and interpolates linearly.
 void interpolateSpan(const TriangleSetup& t, const PixelContext& context, int py, int xStart, int first,
                      int count, FragmentBatch& batch) {
-    alignas(16) float start[kChannelCount];
-    alignas(16) float step[kChannelCount];
+    alignas(16) float start[kChannelCount] = {};
+    alignas(16) float step[kChannelCount] = {};
     const double offsetX = xStart - t.originX;
     const double offsetY = py - t.originY;
     for (int ch = 0; ch < kChannelCount; ++ch) {
+        if (!t.active[ch]) continue;
         start[ch] = static_cast<float>(t.value[ch] + t.ddx[ch] * offsetX + t.ddy[ch] * offsetY);
         step[ch] = static_cast<float>(t.ddx[ch]);
     }

@@ -32,12 +32,12 @@ struct EdgeFunction {
     std::int64_t a = 0;
     std::int64_t b = 0;
     std::int64_t c = 0;
+    double inverseA = 0.0;  // 1 / a, to guess where a row crosses the edge
 };
 
 struct TriangleSetup {
     EdgeFunction edges[3];
     int minX = 0, maxX = -1, minY = 0, maxY = -1;  // pixel centres the triangle may cover (inclusive)
-    bool narrow = false;                            // spans found by stepping rather than dividing
 
     bool perspective = false;  // rhw differs between vertices
     float constantW = 1.0f;    // 1 / rhw when it does not
