@@ -9,6 +9,8 @@ template <class T>
 class Ref {
 public:
     Ref() = default;
+    // Takes over the one reference a creator handed out.
+    explicit Ref(T* adopted) : object_(adopted) {}
     Ref(const Ref&) = delete;
     Ref& operator=(const Ref&) = delete;
     Ref(Ref&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}

@@ -124,14 +124,6 @@ bool runScene(device::IDirect3D9& direct3d, DeviceWindow& window, const Scene& s
 }
 
 int run(const Options& options) {
-    const std::filesystem::path directory = options.outputDirectory;
-    std::error_code fileError;
-    std::filesystem::create_directories(directory, fileError);
-    if (fileError) {
-        std::fprintf(stderr, "devicecheck: cannot create %s: %s\n", directory.string().c_str(),
-                     fileError.message().c_str());
-        return 1;
-    }
     DeviceWindow window;
     std::string error;
     if (!window.open(error)) {
@@ -143,14 +135,23 @@ int run(const Options& options) {
         std::fprintf(stderr, "devicecheck: %s\n", created.error.c_str());
         return 1;
     }
-    Ref<device::IDirect3D9> direct3d;
-    *direct3d.out() = created.direct3d;
+    const Ref<device::IDirect3D9> direct3d(created.direct3d);
     std::printf("devicecheck: device '%s'\n", options.deviceName.c_str());
+
+    const std::filesystem::path directory = options.outputDirectory;
+    std::error_code fileError;
+    std::filesystem::create_directories(directory, fileError);
+    if (fileError) {
+        std::fprintf(stderr, "devicecheck: cannot create %s: %s\n", directory.string().c_str(),
+                     fileError.message().c_str());
+        return 1;
+    }
 
     int written = 0;
     const auto scenes = sceneSuite();
     for (const Scene& scene : scenes) {
-        if (runScene(*direct3d.get(), window, scene, directory, written == 0)) {
+        const bool first = &scene == &scenes.front();
+        if (runScene(*direct3d.get(), window, scene, directory, first)) {
             ++written;
         }
     }

@@ -1,6 +1,8 @@
 // The engine's IDirect3DDevice9 passed through to a real Direct3D 9 device.
 // Every call forwards unchanged apart from the conversion of structures and the unwrapping of the engine
 // objects it names; objects that another backend created are refused with D3DERR_INVALIDCALL.
+// Supported states: all of them, as Direct3D 9 itself handles each render, stage and sampler state.
+// Each GetRenderTarget returns a new wrapper around the surface, so compare surfaces by content, not address.
 #pragma once
 
 #include "device/d3d9_interfaces.h"
