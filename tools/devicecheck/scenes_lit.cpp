@@ -83,6 +83,11 @@ void drawFogLinearBlended(const SceneContext& context) {
         drawMesh(context, cube, true);
     }
 
+    // A smooth, specular sphere half-way into the fog.
+    setLitSurface(context, {.ambient = 0xFF202020, .diffuse = 0xFFE0A040, .specular = 0xFF808080, .power = 20.0f});
+    setWorld(context, placement(-0.3f, -1.1f, 13.0f));
+    drawMesh(context, context.resources.mesh(makeSphere(16, 32)), true);
+
     // The late pass: lit, flat, blended, depth-tested and -written, culled, far to near.
     d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     setLitSurface(context, {.ambient = 0xFF202020,
