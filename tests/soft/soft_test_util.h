@@ -87,8 +87,7 @@ public:
         soft::SoftDirect3DOptions options;
         options.rasterSink = rasterSink;
         options.presentSink = presentSink;
-        d3d_ = options.rasterSink || options.presentSink ? soft::createSoftDirect3D(options)
-                                                         : soft::createSoftDirect3D();
+        d3d_ = soft::createSoftDirect3D(options);
         EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device_),
                   S_OK);

@@ -189,6 +189,57 @@ TEST(VertexStageDefaultsTest, NewDeviceCullsCounterClockwiseAndLightsWithAZeroMa
     EXPECT_EQ(state.fogEnd, 1.0f);
 }
 
+TEST_F(VertexStageTest, PixelStateCarriesFogBlendDepthStageAndSamplerStates) {
+    const float start = 10.0f, end = 25.0f;
+    DWORD startBits, endBits;
+    std::memcpy(&startBits, &start, 4);
+    std::memcpy(&endBits, &end, 4);
+    device_->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    device_->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+    device_->SetRenderState(D3DRS_FOGCOLOR, 0xFF0080E0);
+    device_->SetRenderState(D3DRS_FOGSTART, startBits);
+    device_->SetRenderState(D3DRS_FOGEND, endBits);
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device_->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device_->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    device_->SetRenderState(D3DRS_ANTIALIASEDLINEENABLE, TRUE);
+    device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
+    device_->SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device_->SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+    const D3DMATRIX perspective = perspectiveProjection();
+    device_->SetTransform(D3DTS_PROJECTION, &perspective);
+    const std::vector<QuadVertex> triangle = {{0, 0, 2, 0, 0, kRed}, {1, 0, 2, 0, 0, kRed}, {0, 1, 2, 0, 0, kRed}};
+    ASSERT_EQ(drawUP(D3DPT_TRIANGLELIST, 1, triangle), S_OK);
+    const D3DMATRIX affine = identity();
+    device_->SetTransform(D3DTS_PROJECTION, &affine);
+    const std::vector<QuadVertex> line = {{0, 0, 0.5f, 0, 0, kRed}, {0.5f, 0, 0.5f, 0, 0, kRed}};
+    ASSERT_EQ(drawUP(D3DPT_LINELIST, 1, line), S_OK);
+    ASSERT_EQ(sink_.draws.size(), 2u);
+
+    const soft::PixelState& state = sink_.draws[0].state;
+    EXPECT_TRUE(state.fogEnable);
+    EXPECT_EQ(state.fogTableMode, D3DFOG_LINEAR);
+    EXPECT_EQ(state.fogColor, 0xFF0080E0u);
+    EXPECT_EQ(state.fogStart, 10.0f);
+    EXPECT_EQ(state.fogEnd, 25.0f);
+    EXPECT_TRUE(state.fogFromW);  // a perspective projection: fog on eye depth
+    EXPECT_FALSE(sink_.draws[1].state.fogFromW);  // an affine one: fog on z
+    EXPECT_TRUE(state.alphaBlendEnable);
+    EXPECT_EQ(state.srcBlend, D3DBLEND_SRCALPHA);
+    EXPECT_EQ(state.destBlend, D3DBLEND_INVSRCALPHA);
+    EXPECT_EQ(state.zEnable, D3DZB_TRUE);
+    EXPECT_FALSE(state.zWriteEnable);
+    EXPECT_EQ(state.zFunc, D3DCMP_LESS);
+    EXPECT_EQ(sink_.draws[0].target.depth, nullptr);  // depth testing asked for, but no depth buffer bound
+    EXPECT_TRUE(state.antialiasedLines);
+    EXPECT_EQ(state.stages[1].colorOp, D3DTOP_ADD);
+    EXPECT_EQ(state.samplers[1].minFilter, D3DTEXF_LINEAR);
+    EXPECT_EQ(state.samplers[1].addressV, D3DTADDRESS_CLAMP);
+}
+
 TEST_F(VertexStageTest, FlatShadingTakesTheFirstVertexOfEachTriangleAlsoAfterClipping) {
     device_->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
     const std::vector<QuadVertex> crossing = {{-0.5f, -0.5f, 0.5f, 0, 0, kRed},

@@ -11,6 +11,13 @@ using namespace device;
 
 namespace {
 
+// Draws naming more vertices than this are processed per reference rather than through a cache, so that
+// a huge or hostile draw cannot demand gigabytes.
+constexpr std::uint64_t kMaxCachedVertices = 1u << 20;
+// The finished primitives go to the raster sink in batches of at most this many vertices (a multiple of
+// both 2 and 3); a whole draw of the engine fits in one.
+constexpr std::size_t kBatchVertices = 3u << 16;
+
 std::uint64_t readIndex(const IndexSource& source, std::uint64_t position) {
     const std::uint8_t* at = source.indices + position * source.indexSize;
     if (source.indexSize == 4) {
@@ -58,6 +65,8 @@ struct DrawPipeline::Context {
     const VertexInput& input;
     const VertexStage& stage;
     const DrawRequest& request;
+    const DrawOutput& output;
+    bool lines = false;
     std::uint64_t primitiveCount = 0;
     std::int64_t cacheFirst = 0;  // vertex index of cache_[0]
     std::int64_t cacheEnd = 0;
@@ -78,7 +87,7 @@ std::uint64_t positionsFor(D3DPRIMITIVETYPE type, std::uint64_t primitiveCount) 
 void DrawPipeline::draw(const VertexInput& input, const VertexStage& stage, const DrawRequest& request,
                         const DrawOutput& output) {
     if (request.primitiveCount == 0 || input.vertexLimit == 0) return;
-    Context context{input, stage, request};
+    Context context{input, stage, request, output};
     const IndexSource& source = request.source;
     std::uint64_t positions = positionsFor(request.type, request.primitiveCount);
     if (source.indices) {
@@ -93,16 +102,28 @@ void DrawPipeline::draw(const VertexInput& input, const VertexStage& stage, cons
     prepareCache(context, positionsFor(request.type, context.primitiveCount));
 
     output_.clear();
-    const bool lines = request.type == D3DPT_LINELIST || request.type == D3DPT_LINESTRIP;
-    if (lines) {
+    context.lines = request.type == D3DPT_LINELIST || request.type == D3DPT_LINESTRIP;
+    if (context.lines) {
         assembleLines(context);
-        if (!output_.empty()) output.sink->drawLines(*output.target, *output.pixelState, output_.data(), output_.size() / 2);
     } else {
         assembleTriangles(context);
-        if (!output_.empty()) {
-            output.sink->drawTriangles(*output.target, *output.pixelState, output_.data(), output_.size() / 3);
-        }
     }
+    flush(context);
+}
+
+void DrawPipeline::flushIfFull(Context& context) {
+    if (output_.size() >= kBatchVertices) flush(context);
+}
+
+void DrawPipeline::flush(Context& context) {
+    if (output_.empty()) return;
+    const DrawOutput& out = context.output;
+    if (context.lines) {
+        out.sink->drawLines(*out.target, *out.pixelState, output_.data(), output_.size() / 2);
+    } else {
+        out.sink->drawTriangles(*out.target, *out.pixelState, output_.data(), output_.size() / 3);
+    }
+    output_.clear();
 }
 
 // Every vertex the draw names is processed at most once when the named vertices lie close together (the
@@ -125,7 +146,10 @@ void DrawPipeline::prepareCache(Context& context, std::uint64_t positions) {
     context.cacheFirst = std::clamp<std::int64_t>(source.baseVertex + static_cast<std::int64_t>(lowest), 0, limit);
     context.cacheEnd = std::clamp<std::int64_t>(source.baseVertex + static_cast<std::int64_t>(highest) + 1, 0, limit);
     const std::uint64_t span = static_cast<std::uint64_t>(context.cacheEnd - context.cacheFirst);
-    context.dense = span <= 2 * positions + 1024;
+    // Lists drawn without indices name each vertex once, so caching them would gain nothing.
+    const bool reused = source.indices || (context.request.type != D3DPT_TRIANGLELIST &&
+                                           context.request.type != D3DPT_LINELIST);
+    context.dense = reused && span <= 2 * positions + 1024 && span <= kMaxCachedVertices;
     if (!context.dense) return;
     cache_.resize(span);
     cached_.assign(span, 0);
@@ -177,11 +201,14 @@ void DrawPipeline::assembleTriangles(Context& context) {
         const ProcessedVertex* b = vertexAt(context, p1);
         const ProcessedVertex* c = vertexAt(context, p2);
         if (a && b && c) emitTriangle(context, *a, *b, *c);
+        flushIfFull(context);
     }
 }
 
+// A triangle without area covers no pixel centre in any cull mode, so it is dropped here as well.
 bool DrawPipeline::culled(const Context& context, const ScreenVertex* polygon, int count) const {
     const float area = signedArea(polygon, count);
+    if (area == 0.0f) return true;
     switch (context.request.cull) {
         case D3DCULL_CCW: return area < 0.0f;
         case D3DCULL_CW: return area > 0.0f;
@@ -234,6 +261,7 @@ void DrawPipeline::assembleLines(Context& context) {
         const ProcessedVertex* a = vertexAt(context, strip ? i : 2 * i);
         const ProcessedVertex* b = vertexAt(context, strip ? i + 1 : 2 * i + 1);
         if (a && b) emitLine(context, *a, *b);
+        flushIfFull(context);
     }
 }
 

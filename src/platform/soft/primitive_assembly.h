@@ -1,6 +1,6 @@
 // Primitive assembly of a draw: walks the vertex positions of a list, strip or fan, processes each vertex
-// once, rejects, clips, culls and resolves flat shading, and hands the whole draw to the raster sink in one
-// call per primitive kind.
+// once, rejects, clips, culls and resolves flat shading, and hands the draw's primitives to the raster sink
+// in one call (very large draws in a few).
 #pragma once
 
 #include <cstdint>
@@ -55,6 +55,8 @@ private:
     void emitClippedTriangle(Context& context, const ClipVertex (&corners)[3], std::uint32_t mask);
     bool culled(const Context& context, const ScreenVertex* polygon, int count) const;
     void emitLine(Context& context, const ProcessedVertex& a, const ProcessedVertex& b);
+    void flushIfFull(Context& context);
+    void flush(Context& context);
 
     std::vector<ProcessedVertex> cache_;
     std::vector<std::uint8_t> cached_;
