@@ -79,6 +79,16 @@ TEST_F(ResourceTest, TextureCreationAndBindingFollowDirect3DsRules) {
     EXPECT_EQ(device_->SetTexture(16, nullptr), D3DERR_INVALIDCALL);
     texture->Release();
     EXPECT_EQ(device_->SetTexture(0, nullptr), S_OK);
+
+    // The spare byte of an X8R8G8B8 texel samples as opaque alpha.
+    ASSERT_EQ(device_->CreateTexture(2, 2, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), S_OK);
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), S_OK);
+    *static_cast<std::uint32_t*>(locked.pBits) = 0x00123456;
+    texture->UnlockRect(0);
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), S_OK);
+    EXPECT_EQ(*static_cast<std::uint32_t*>(locked.pBits), 0xFF123456u);
+    texture->UnlockRect(0);
+    texture->Release();
 }
 
 TEST_F(ResourceTest, BoundTexturesLiveOnUntilUnbound) {

@@ -36,7 +36,8 @@ SoftTexture::SoftTexture(const TextureSpec& spec, std::shared_ptr<ResourceTracke
     for (int i = 0; i < count; ++i) {
         const int w = std::max(1, spec.width >> i);
         const int h = std::max(1, spec.height >> i);
-        levels_.push_back({w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h, 0u), false});
+        const std::uint32_t initial = spec.format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0u;
+        levels_.push_back({w, h, std::vector<std::uint32_t>(static_cast<std::size_t>(w) * h, initial), false});
     }
 }
 
@@ -69,9 +70,14 @@ HRESULT SoftTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT
     return S_OK;
 }
 
+// The unused byte of an X8R8G8B8 texel reads as opaque alpha when sampled; writing 0xFF there on unlock lets
+// the raster stage sample every texture as A8R8G8B8.
 HRESULT SoftTexture::UnlockRect(UINT level) {
     if (level >= levels_.size() || !levels_[level].locked) return D3DERR_INVALIDCALL;
     levels_[level].locked = false;
+    if (spec_.format == D3DFMT_X8R8G8B8) {
+        for (std::uint32_t& texel : levels_[level].texels) texel |= 0xFF000000u;
+    }
     return S_OK;
 }
 
