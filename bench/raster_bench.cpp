@@ -79,10 +79,13 @@ void BM_MemcpyFrame(benchmark::State& state) {
     reportRatio(state);
 }
 
-// The overlay case: a 256 x 256 texture stretched over the frame (bilinear, wrapping past 1), modulated
-// by a translucent vertex colour and alpha-blended over the frame. Argument: raster threads.
+// The overlay case: a 256 x 256 texture over the frame (bilinear, wrapping past 1), modulated by a
+// translucent vertex colour and alpha-blended over the frame. Arguments: raster threads; 0 to stretch
+// the texture so that every sample is filtered, 1 to map one texel per pixel as the presentation's
+// overlays do (samples on texel centres).
 void BM_OverlayQuad(benchmark::State& state) {
     soft::setRasterThreadCount(static_cast<int>(state.range(0)));
+    const bool oneToOne = state.range(1) != 0;
     std::vector<std::uint32_t> texels(256 * 256);
     std::uint32_t seed = 1;
     for (auto& t : texels) {
@@ -101,9 +104,11 @@ void BM_OverlayQuad(benchmark::State& state) {
     ps.samplers[0].minFilter = device::D3DTEXF_LINEAR;
     const soft::Color4 c{1.0f, 0.9f, 0.8f, 0.7f};
     const float x0 = -0.5f, y0 = -0.5f, x1 = kWidth - 0.5f, y1 = kHeight - 0.5f;
-    const soft::ScreenVertex v[6] = {vertex(x0, y0, 1, 1, c, 0.1f, 0.2f),  vertex(x1, y0, 1, 1, c, 1.4f, 0.2f),
-                                     vertex(x1, y1, 1, 1, c, 1.4f, 1.3f),  vertex(x0, y0, 1, 1, c, 0.1f, 0.2f),
-                                     vertex(x1, y1, 1, 1, c, 1.4f, 1.3f),  vertex(x0, y1, 1, 1, c, 0.1f, 1.3f)};
+    const float u0 = oneToOne ? 0.0f : 0.1f, v0 = oneToOne ? 0.0f : 0.2f;
+    const float u1 = oneToOne ? kWidth / 256.0f : 1.4f, v1 = oneToOne ? kHeight / 256.0f : 1.3f;
+    const soft::ScreenVertex v[6] = {vertex(x0, y0, 1, 1, c, u0, v0), vertex(x1, y0, 1, 1, c, u1, v0),
+                                     vertex(x1, y1, 1, 1, c, u1, v1), vertex(x0, y0, 1, 1, c, u0, v0),
+                                     vertex(x1, y1, 1, 1, c, u1, v1), vertex(x0, y1, 1, 1, c, u0, v1)};
     Frame frame;
     const soft::RenderTarget target = frame.target();
     for (auto _ : state) {
@@ -145,7 +150,7 @@ void BM_SmallTriangles(benchmark::State& state) {
 }
 
 BENCHMARK(BM_MemcpyFrame)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_OverlayQuad)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_OverlayQuad)->Args({1, 0})->Args({2, 0})->Args({1, 1})->Args({2, 1})->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_SmallTriangles)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace

@@ -236,8 +236,9 @@ void shadeBatch(const PixelContext& c, const RenderTarget& target, FragmentBatch
     if (b.hasCoverage) applyCoverage(b, padded, color);
 
     if (c.blend) {
-        alignas(16) std::uint32_t dest[kBatchSize] = {};
+        alignas(16) std::uint32_t dest[kBatchSize];
         gatherColor(target, b, dest);
+        std::fill(dest + b.count, dest + padded, 0u);
         if (c.srcBlend == device::D3DBLEND_SRCALPHA && c.destBlend == device::D3DBLEND_INVSRCALPHA) {
             // The common translucent case: the same rounding as blend4, in 16-bit lanes.
             for (int i = 0; i < padded; i += 4) {

@@ -5,8 +5,11 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/soft/pixel_math.h"
+#include "platform/soft/raster_cpu.h"
+#include "platform/soft/texture_sampler_avx2.h"
 
 namespace soft {
 namespace {
@@ -118,6 +121,14 @@ void sampleLinearWrap(const SamplerConfig& s, const float* u, const float* v, in
         _mm_store_si128(reinterpret_cast<__m128i*>(x[1]), _mm_and_si128(_mm_add_epi32(xi, one), maskU));
         _mm_store_si128(reinterpret_cast<__m128i*>(y[0]), _mm_and_si128(yi, maskV));
         _mm_store_si128(reinterpret_cast<__m128i*>(y[1]), _mm_and_si128(_mm_add_epi32(yi, one), maskV));
+        const __m128i fx = _mm_and_si128(fu, fraction);
+        const __m128i fy = _mm_and_si128(fv, fraction);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_or_si128(fx, fy), _mm_setzero_si128())) == 0xFFFF) {
+            // All four samples sit on texel centres (overlays drawn one texel per pixel): the filter
+            // would return the nearest texels unchanged.
+            for (int k = 0; k < 4; ++k) out[i + k] = s.texels[static_cast<std::ptrdiff_t>(y[0][k]) * s.pitch + x[0][k]];
+            continue;
+        }
         for (int k = 0; k < 4; ++k) {
             const std::uint32_t* row0 = s.texels + static_cast<std::ptrdiff_t>(y[0][k]) * s.pitch;
             const std::uint32_t* row1 = s.texels + static_cast<std::ptrdiff_t>(y[1][k]) * s.pitch;
@@ -126,8 +137,7 @@ void sampleLinearWrap(const SamplerConfig& s, const float* u, const float* v, in
             q.t[2][k] = row1[x[0][k]];
             q.t[3][k] = row1[x[1][k]];
         }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                         bilinear4(q, _mm_and_si128(fu, fraction), _mm_and_si128(fv, fraction)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), bilinear4(q, fx, fy));
     }
 }
 
@@ -194,6 +204,7 @@ SamplerConfig prepareSampler(const SamplerState& state) {
     config.minFilter = toFilter(state.minFilter);
     config.fastWrap = state.addressU == device::D3DTADDRESS_WRAP && state.addressV == device::D3DTADDRESS_WRAP &&
                       isPowerOfTwo(level.width) && isPowerOfTwo(level.height);
+    config.gatherable = static_cast<std::int64_t>(level.pitchInTexels) * level.height <= INT32_MAX;
     return config;
 }
 
@@ -204,7 +215,9 @@ void sampleTexture(const SamplerConfig& sampler, TextureFilter filter, const flo
     } else if (filter == TextureFilter::Point) {
         samplePoint(sampler, u, v, count, out);
     } else if (sampler.fastWrap) {
-        sampleLinearWrap(sampler, u, v, count, out);
+        int done = 0;
+        if (sampler.gatherable && rasterUsesAvx2()) done = sampleLinearWrapAvx2(sampler, u, v, count, out);
+        if (done < count) sampleLinearWrap(sampler, u + done, v + done, count - done, out + done);
     } else {
         sampleLinearGeneral(sampler, u, v, count, out);
     }

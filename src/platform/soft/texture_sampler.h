@@ -20,7 +20,8 @@ struct SamplerConfig {
     device::D3DTEXTUREADDRESS addressV = device::D3DTADDRESS_WRAP;
     TextureFilter magFilter = TextureFilter::Point;
     TextureFilter minFilter = TextureFilter::Point;
-    bool fastWrap = false;  // power-of-two size wrapped on both axes: addresses are masks
+    bool fastWrap = false;    // power-of-two size wrapped on both axes: addresses are masks
+    bool gatherable = false;  // every texel offset fits an int32 gather index
 };
 
 // A texture with no texels, a non-positive size or a pitch shorter than its width samples as white.

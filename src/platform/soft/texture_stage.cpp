@@ -58,30 +58,45 @@ const std::uint32_t* argument(CascadeArrays& a, int stage, DWORD arg, int slot, 
     return out;
 }
 
+template <typename Op>
+void forEach4(int count, std::uint32_t* out, Op op) {
+    for (int i = 0; i < count; i += 4) store4(out + i, op(i));
+}
+
 // Applies op to arg1 and arg2 into out. DISABLE (allowed here only for an alpha operation of an
 // enabled stage) keeps the current value; an unknown operation acts as SELECTARG1.
 void applyOp(D3DTEXTUREOP op, const std::uint32_t* arg1, const std::uint32_t* arg2, const std::uint32_t* current,
              int count, std::uint32_t* out) {
-    for (int i = 0; i < count; i += 4) {
-        __m128i r;
-        switch (op) {
-            case device::D3DTOP_DISABLE: r = load4(current + i); break;
-            case device::D3DTOP_SELECTARG2: r = load4(arg2 + i); break;
-            case device::D3DTOP_MODULATE: r = pixel::modulate4(load4(arg1 + i), load4(arg2 + i)); break;
-            case device::D3DTOP_MODULATE2X:
-                r = pixel::modulate4(load4(arg1 + i), load4(arg2 + i));
+    switch (op) {
+        case device::D3DTOP_DISABLE:
+            forEach4(count, out, [&](int i) { return load4(current + i); });
+            break;
+        case device::D3DTOP_SELECTARG2:
+            forEach4(count, out, [&](int i) { return load4(arg2 + i); });
+            break;
+        case device::D3DTOP_MODULATE:
+            forEach4(count, out, [&](int i) { return pixel::modulate4(load4(arg1 + i), load4(arg2 + i)); });
+            break;
+        case device::D3DTOP_MODULATE2X:
+            forEach4(count, out, [&](int i) {
+                const __m128i r = pixel::modulate4(load4(arg1 + i), load4(arg2 + i));
+                return _mm_adds_epu8(r, r);
+            });
+            break;
+        case device::D3DTOP_MODULATE4X:
+            forEach4(count, out, [&](int i) {
+                __m128i r = pixel::modulate4(load4(arg1 + i), load4(arg2 + i));
                 r = _mm_adds_epu8(r, r);
-                break;
-            case device::D3DTOP_MODULATE4X:
-                r = pixel::modulate4(load4(arg1 + i), load4(arg2 + i));
-                r = _mm_adds_epu8(r, r);
-                r = _mm_adds_epu8(r, r);
-                break;
-            case device::D3DTOP_ADD: r = _mm_adds_epu8(load4(arg1 + i), load4(arg2 + i)); break;
-            case device::D3DTOP_SELECTARG1:
-            default: r = load4(arg1 + i); break;
-        }
-        store4(out + i, r);
+                return _mm_adds_epu8(r, r);
+            });
+            break;
+        case device::D3DTOP_ADD:
+            forEach4(count, out, [&](int i) { return _mm_adds_epu8(load4(arg1 + i), load4(arg2 + i)); });
+            break;
+        case device::D3DTOP_SELECTARG1:
+        default:
+            forEach4(count, out, [&](int i) { return load4(arg1 + i); });
+            break;
     }
 }
 
@@ -117,6 +132,7 @@ StageProgram prepareStages(const PixelState& state) {
             st.alphaOp == st.colorOp && st.alphaArg1 == st.colorArg1 && st.alphaArg2 == st.colorArg2;
         program.readsTexture[s] = stageReads(st, device::D3DTA_TEXTURE);
         program.readsSpecular = program.readsSpecular || stageReads(st, device::D3DTA_SPECULAR);
+        program.readsFactor = program.readsFactor || stageReads(st, device::D3DTA_TFACTOR);
         program.count = s + 1;
     }
     return program;
@@ -131,7 +147,7 @@ void combineStages(const StageProgram& program, const StageInputs& inputs, int c
     CascadeArrays arrays;
     arrays.inputs = &inputs;
     arrays.current = inputs.diffuse;  // CURRENT at stage 0 is the diffuse colour
-    std::fill(arrays.factor, arrays.factor + padded, program.textureFactor);
+    if (program.readsFactor) std::fill(arrays.factor, arrays.factor + padded, program.textureFactor);
     alignas(16) std::uint32_t stageOut[kStageCount][kBatchSize];
     for (int s = 0; s < program.count; ++s) {
         std::uint32_t* target = (s == program.count - 1) ? out : stageOut[s];

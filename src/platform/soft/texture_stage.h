@@ -19,6 +19,7 @@ struct StageProgram {
     bool alphaSharesColor[kStageCount] = {};  // alpha operation and arguments equal the colour ones
     bool readsTexture[kStageCount] = {};
     bool readsSpecular = false;
+    bool readsFactor = false;
     std::uint32_t textureFactor = 0xFFFFFFFFu;
 };
 

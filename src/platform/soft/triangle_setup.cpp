@@ -23,12 +23,19 @@ struct Fixed {
     std::int64_t x, y;
 };
 
+// floor(d) for |d| well inside the int64 range: truncation, corrected for negative fractions.
+std::int64_t floorToInt(double d) {
+    const std::int64_t t = static_cast<std::int64_t>(d);
+    return t - (static_cast<double>(t) > d ? 1 : 0);
+}
+
+// Rounds to the nearest 1/256 pixel, halves upwards.
 bool snap(const ScreenVertex& v, Fixed& out) {
     const double x = v.x;
     const double y = v.y;
     if (!(std::fabs(x) <= kCoordinateLimit) || !(std::fabs(y) <= kCoordinateLimit)) return false;
-    out.x = static_cast<std::int64_t>(std::floor(x * kSubpixel + 0.5));
-    out.y = static_cast<std::int64_t>(std::floor(y * kSubpixel + 0.5));
+    out.x = floorToInt(x * kSubpixel + 0.5);
+    out.y = floorToInt(y * kSubpixel + 0.5);
     return true;
 }
 
