@@ -14,8 +14,10 @@ namespace {
 
 // Bands are horizontal strips of the target. Each band visits its triangles in submission order, so a
 // pixel sees the same sequence of writes whichever thread draws its band, and the picture does not
-// depend on the thread count.
-constexpr int kBandHeight = 32;
+// depend on the thread count. A few bands per thread balance the load; more would set up the triangles
+// that cross band borders more often and read the vertices more often.
+constexpr int kBandsPerThread = 4;
+constexpr int kMinBandHeight = 16;
 
 // Draws with less estimated coverage than this stay on the calling thread: waking workers would cost
 // more than it saves.
@@ -90,21 +92,24 @@ std::int64_t estimateArea(const ScreenVertex* vertices, std::size_t triangleCoun
     return total;
 }
 
-void drawParallel(const DrawContext& d, std::size_t triangleCount) {
+void drawParallel(const DrawContext& d, std::size_t triangleCount, int threadCount) {
     const RenderTarget& t = *d.target;
-    const int bandCount = (t.y1 - t.y0 + kBandHeight - 1) / kBandHeight;
+    const int rows = t.y1 - t.y0;
+    const int bandHeight = std::max(kMinBandHeight, (rows + threadCount * kBandsPerThread - 1) /
+                                                        (threadCount * kBandsPerThread));
+    const int bandCount = (rows + bandHeight - 1) / bandHeight;
     std::vector<std::vector<std::uint32_t>> bands(static_cast<std::size_t>(bandCount));
     for (std::size_t i = 0; i < triangleCount; ++i) {
         int top = 0, bottom = 0;
         std::int64_t area = 0;
         if (!clippedRows(d.vertices + 3 * i, t, top, bottom, area)) continue;
-        for (int b = (top - t.y0) / kBandHeight; b <= (bottom - t.y0) / kBandHeight; ++b) {
+        for (int b = (top - t.y0) / bandHeight; b <= (bottom - t.y0) / bandHeight; ++b) {
             bands[static_cast<std::size_t>(b)].push_back(static_cast<std::uint32_t>(i));
         }
     }
     runRasterTasks(bandCount, [&](int b) {
-        const int top = t.y0 + b * kBandHeight;
-        const int bottom = std::min(top + kBandHeight, t.y1) - 1;
+        const int top = t.y0 + b * bandHeight;
+        const int bottom = std::min(top + bandHeight, t.y1) - 1;
         drawBand(d, &bands[static_cast<std::size_t>(b)], triangleCount, top, bottom);
     });
 }
@@ -119,8 +124,9 @@ void drawTriangles(const RenderTarget& target, const PixelState& state, const Sc
     }
     const PixelContext pixels = preparePixelContext(state, clipped);
     const DrawContext d{&clipped, &pixels, vertices};
-    if (rasterThreadCount() > 1 && estimateArea(vertices, triangleCount, clipped) >= kParallelArea) {
-        drawParallel(d, triangleCount);
+    const int threads = rasterThreadCount();
+    if (threads > 1 && estimateArea(vertices, triangleCount, clipped) >= kParallelArea) {
+        drawParallel(d, triangleCount, threads);
     } else {
         drawBand(d, nullptr, triangleCount, clipped.y0, clipped.y1 - 1);
     }
