@@ -21,6 +21,10 @@ endif()
 function(velbry_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
                          -Wcast-align -Wunused -Woverloaded-virtual)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # GCC 12 reports impossible overlaps inside std::string concatenation at -O3 (GCC bug 105329).
+    target_compile_options(${target} PRIVATE -Wno-restrict)
+  endif()
   if(VELBRY_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
