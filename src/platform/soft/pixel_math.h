@@ -16,10 +16,10 @@ constexpr int kBatchSize = 64;
 namespace soft::pixel {
 
 // x / 255 rounded to nearest, for 16-bit lanes holding 0..65025 (a product of two channel values).
-// (x + 128 + ((x + 128) >> 8)) >> 8 is exact over that range and never overflows a 16-bit lane.
+// With y = x + 128, (y + (y >> 8)) >> 8 is exact over that range, and equals (y * 257) >> 16, the high
+// half of one unsigned multiply; y stays below 65536.
 inline __m128i div255Epu16(__m128i x) {
-    x = _mm_add_epi16(x, _mm_set1_epi16(128));
-    return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+    return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
 }
 
 // The same rounding for 32-bit lanes; exact wherever the result is at most 255, so saturating the
@@ -62,6 +62,30 @@ inline __m128i floor4(__m128 x) {
     __m128i t = _mm_cvttps_epi32(x);
     __m128 tf = _mm_cvtepi32_ps(t);
     return _mm_add_epi32(t, _mm_castps_si128(_mm_cmpgt_ps(tf, x)));  // -1 where truncation rounded up
+}
+
+// Texture coordinates to fixed-point texel positions with 8 fractional bits: floor(x * scale + offset),
+// clamped to +-2^30 first so that every position fits an int32 (NaN goes to -2^30).
+inline __m128i texelFixed4(__m128 x, float scale, float offset) {
+    constexpr float kLimit = 1073741824.0f;
+    x = _mm_add_ps(_mm_mul_ps(x, _mm_set1_ps(scale)), _mm_set1_ps(offset));
+    x = _mm_min_ps(_mm_max_ps(x, _mm_set1_ps(-kLimit)), _mm_set1_ps(kLimit));
+    return floor4(x);
+}
+
+// (a * (256 - w) + b * w + 128) >> 8 per 16-bit lane, inverse = 256 - w: the bilinear filter's step
+// with 8-bit weights. Every product and the sum stay below 65536.
+inline __m128i lerp256(__m128i a, __m128i b, __m128i w, __m128i inverse) {
+    const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(a, inverse), _mm_mullo_epi16(b, w));
+    return _mm_srli_epi16(_mm_add_epi16(sum, _mm_set1_epi16(128)), 8);
+}
+
+// Four 32-bit weights (0..255) as 16-bit lanes for two pixels each: [w0 x4, w1 x4] and [w2 x4, w3 x4].
+inline void spreadWeights(__m128i w, __m128i& first, __m128i& second) {
+    __m128i w16 = _mm_packs_epi32(w, w);
+    w16 = _mm_unpacklo_epi16(w16, w16);
+    first = _mm_unpacklo_epi32(w16, w16);
+    second = _mm_unpackhi_epi32(w16, w16);
 }
 
 // round(clamp(x, 0, 1) * 255) with ties away from zero, as four int32 lanes.

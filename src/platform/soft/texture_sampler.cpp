@@ -16,7 +16,6 @@ namespace {
 
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
 constexpr std::uint32_t kBorderColor = 0x00000000u;  // D3DSAMP_BORDERCOLOR's default
-constexpr float kCoordLimit = 1073741824.0f;       // 2^30: texel positions stay inside int32
 
 TextureFilter toFilter(device::D3DTEXTUREFILTERTYPE type) {
     return type == device::D3DTEXF_LINEAR ? TextureFilter::Linear : TextureFilter::Point;
@@ -55,17 +54,7 @@ std::uint32_t fetch(const SamplerConfig& s, int x, int y) {
 // shifted by half a texel for bilinear filtering (texel centres sit at (i + 0.5) / size) and rounded
 // to the nearest 1/256 so that coordinates landing on a centre up to float error hit it exactly.
 __m128i toFixed4(const float* coords, float scale, float offset) {
-    __m128 x = _mm_add_ps(_mm_mul_ps(_mm_loadu_ps(coords), _mm_set1_ps(scale)), _mm_set1_ps(offset));
-    x = _mm_min_ps(_mm_max_ps(x, _mm_set1_ps(-kCoordLimit)), _mm_set1_ps(kCoordLimit));
-    return pixel::floor4(x);
-}
-
-// Four 32-bit weights (0..255) as 16-bit lanes for two pixels each: [w0 x4, w1 x4] and [w2 x4, w3 x4].
-void spreadWeights(__m128i w, __m128i& first, __m128i& second) {
-    __m128i w16 = _mm_packs_epi32(w, w);
-    w16 = _mm_unpacklo_epi16(w16, w16);
-    first = _mm_unpacklo_epi32(w16, w16);
-    second = _mm_unpackhi_epi32(w16, w16);
+    return pixel::texelFixed4(_mm_loadu_ps(coords), scale, offset);
 }
 
 __m128i pairOf(std::uint32_t a, std::uint32_t b) {
@@ -74,11 +63,8 @@ __m128i pairOf(std::uint32_t a, std::uint32_t b) {
         _mm_setzero_si128());
 }
 
-// (a * (256 - w) + b * w + 128) >> 8 per 16-bit lane; every product stays below 65536.
 __m128i lerp256(__m128i a, __m128i b, __m128i w) {
-    const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(256), w);
-    const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(a, inverse), _mm_mullo_epi16(b, w));
-    return _mm_srli_epi16(_mm_add_epi16(sum, _mm_set1_epi16(128)), 8);
+    return pixel::lerp256(a, b, w, _mm_sub_epi16(_mm_set1_epi16(256), w));
 }
 
 // The four texels around each of four samples: [corner][sample], corners t00, t01 (right), t10 (below),
@@ -92,8 +78,8 @@ struct Quad4 {
 // before the vertical one, which keeps every product inside a 16-bit lane.
 [[gnu::always_inline]] inline __m128i bilinear4(const Quad4& q, __m128i fx, __m128i fy) {
     __m128i fxA, fxB, fyA, fyB;
-    spreadWeights(fx, fxA, fxB);
-    spreadWeights(fy, fyA, fyB);
+    pixel::spreadWeights(fx, fxA, fxB);
+    pixel::spreadWeights(fy, fyA, fyB);
     const __m128i topA = lerp256(pairOf(q.t[0][0], q.t[0][1]), pairOf(q.t[1][0], q.t[1][1]), fxA);
     const __m128i bottomA = lerp256(pairOf(q.t[2][0], q.t[2][1]), pairOf(q.t[3][0], q.t[3][1]), fxA);
     const __m128i topB = lerp256(pairOf(q.t[0][2], q.t[0][3]), pairOf(q.t[1][2], q.t[1][3]), fxB);

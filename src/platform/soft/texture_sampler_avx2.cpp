@@ -5,34 +5,14 @@
 
 #include <immintrin.h>
 
+#include "platform/soft/pixel_math_avx2.h"
+
 namespace soft {
 namespace {
 
-#define VELBRY_AVX2 __attribute__((target("avx2")))
-
-constexpr float kCoordLimit = 1073741824.0f;  // as in the SSE2 kernel
-
-// The same float operations as the SSE2 kernel (multiply, add, clamp, floor), so the same integers.
-VELBRY_AVX2 __m256i toFixed8(const float* coords, float scale, float offset) {
-    __m256 x = _mm256_add_ps(_mm256_mul_ps(_mm256_loadu_ps(coords), _mm256_set1_ps(scale)), _mm256_set1_ps(offset));
-    x = _mm256_min_ps(_mm256_max_ps(x, _mm256_set1_ps(-kCoordLimit)), _mm256_set1_ps(kCoordLimit));
-    return _mm256_cvttps_epi32(_mm256_floor_ps(x));
-}
-
 // (a * (256 - w) + b * w + 128) >> 8 per 16-bit lane, as lerp256 of the SSE2 kernel.
 VELBRY_AVX2 __m256i lerp256x2(__m256i a, __m256i b, __m256i w) {
-    const __m256i inverse = _mm256_sub_epi16(_mm256_set1_epi16(256), w);
-    const __m256i sum = _mm256_add_epi16(_mm256_mullo_epi16(a, inverse), _mm256_mullo_epi16(b, w));
-    return _mm256_srli_epi16(_mm256_add_epi16(sum, _mm256_set1_epi16(128)), 8);
-}
-
-// Byte unpacking works within 128-bit halves: the low unpack holds samples 0, 1, 4, 5 and the high one
-// 2, 3, 6, 7; the weights are spread the same way.
-VELBRY_AVX2 void spreadWeights8(__m256i w, __m256i& low, __m256i& high) {
-    __m256i w16 = _mm256_packs_epi32(w, w);
-    w16 = _mm256_unpacklo_epi16(w16, w16);
-    low = _mm256_unpacklo_epi32(w16, w16);
-    high = _mm256_unpackhi_epi32(w16, w16);
+    return pixel::lerp256x2(a, b, w, _mm256_sub_epi16(_mm256_set1_epi16(256), w));
 }
 
 }  // namespace
@@ -50,8 +30,8 @@ VELBRY_AVX2 int sampleLinearWrapAvx2(const SamplerConfig& s, const float* u, con
     const int* base = reinterpret_cast<const int*>(s.texels);
     int i = 0;
     for (; i + 8 <= count; i += 8) {
-        const __m256i fu = toFixed8(u + i, scaleU, -127.5f);
-        const __m256i fv = toFixed8(v + i, scaleV, -127.5f);
+        const __m256i fu = pixel::texelFixed8(_mm256_loadu_ps(u + i), scaleU, -127.5f);
+        const __m256i fv = pixel::texelFixed8(_mm256_loadu_ps(v + i), scaleV, -127.5f);
         const __m256i xi = _mm256_srai_epi32(fu, 8);
         const __m256i yi = _mm256_srai_epi32(fv, 8);
         const __m256i x0 = _mm256_and_si256(xi, maskU);
@@ -69,8 +49,8 @@ VELBRY_AVX2 int sampleLinearWrapAvx2(const SamplerConfig& s, const float* u, con
         const __m256i t10 = _mm256_i32gather_epi32(base, _mm256_add_epi32(row1, x0), 4);
         const __m256i t11 = _mm256_i32gather_epi32(base, _mm256_add_epi32(row1, x1), 4);
         __m256i fxLow, fxHigh, fyLow, fyHigh;
-        spreadWeights8(fx, fxLow, fxHigh);
-        spreadWeights8(fy, fyLow, fyHigh);
+        pixel::spreadWeights8(fx, fxLow, fxHigh);
+        pixel::spreadWeights8(fy, fyLow, fyHigh);
         const __m256i topLow = lerp256x2(_mm256_unpacklo_epi8(t00, zero), _mm256_unpacklo_epi8(t01, zero), fxLow);
         const __m256i topHigh = lerp256x2(_mm256_unpackhi_epi8(t00, zero), _mm256_unpackhi_epi8(t01, zero), fxHigh);
         const __m256i bottomLow = lerp256x2(_mm256_unpacklo_epi8(t10, zero), _mm256_unpacklo_epi8(t11, zero), fxLow);

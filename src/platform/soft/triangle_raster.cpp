@@ -1,12 +1,14 @@
 // drawTriangles: splits the target into row bands, draws each band's triangles in order (bands in
 // parallel for large draws) and feeds their spans to the pixel pipeline in batches.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "platform/soft/pixel_pipeline.h"
 #include "platform/soft/raster.h"
 #include "platform/soft/raster_threads.h"
+#include "platform/soft/textured_span.h"
 #include "platform/soft/triangle_setup.h"
 
 namespace soft {
@@ -26,12 +28,23 @@ constexpr std::int64_t kParallelArea = 12000;
 struct DrawContext {
     const RenderTarget* target;
     const PixelContext* pixels;
+    const SpanProgram* spans;
     const ScreenVertex* vertices;
 };
 
-void drawSpan(const DrawContext& d, const TriangleSetup& setup, int py, int xl, int xr, FragmentBatch& batch) {
+// Spans of triangles that fit the span program, on rows where v is constant, skip the batches.
+void drawSpan(const DrawContext& d, const TriangleSetup& setup, bool spanKernel, int py, int xl, int xr,
+              FragmentBatch& batch) {
     const RenderTarget& t = *d.target;
     const int length = xr - xl + 1;
+    TexturedSpan span;
+    if (spanKernel && spanTexCoords(setup, py, xl, span.u, span.du, span.v)) {
+        span.pixels = t.color.pixels + static_cast<std::ptrdiff_t>(py) * t.color.pitchInPixels + xl;
+        span.count = length;
+        span.diffuse = setup.diffuse;
+        drawTexturedSpan(*d.spans, span);
+        return;
+    }
     for (int first = 0; first < length; first += kBatchSize) {
         const int count = std::min(kBatchSize, length - first);
         interpolateSpan(setup, *d.pixels, py, xl, first, count, batch);
@@ -46,6 +59,7 @@ void drawTriangle(const DrawContext& d, std::size_t index, int bandTop, int band
                   FragmentBatch& batch) {
     if (!setupTriangle(d.vertices + 3 * index, *d.pixels, setup)) return;
     const RenderTarget& t = *d.target;
+    const bool spanKernel = spanProgramFits(*d.spans, setup);
     const int top = std::max(bandTop, setup.minY);
     const int bottom = std::min(bandBottom, setup.maxY);
     for (int py = top; py <= bottom; ++py) {
@@ -53,7 +67,7 @@ void drawTriangle(const DrawContext& d, std::size_t index, int bandTop, int band
         if (!spanForRow(setup, py, xl, xr)) continue;
         xl = std::max(xl, t.x0);
         xr = std::min(xr, t.x1 - 1);
-        if (xl <= xr) drawSpan(d, setup, py, xl, xr, batch);
+        if (xl <= xr) drawSpan(d, setup, spanKernel, py, xl, xr, batch);
     }
 }
 
@@ -123,7 +137,8 @@ void drawTriangles(const RenderTarget& target, const PixelState& state, const Sc
         return;
     }
     const PixelContext pixels = preparePixelContext(state, clipped);
-    const DrawContext d{&clipped, &pixels, vertices};
+    const SpanProgram spans = prepareSpanProgram(pixels);
+    const DrawContext d{&clipped, &pixels, &spans, vertices};
     const int threads = rasterThreadCount();
     if (threads > 1 && estimateArea(vertices, triangleCount, clipped) >= kParallelArea) {
         drawParallel(d, triangleCount, threads);

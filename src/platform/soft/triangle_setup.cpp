@@ -168,6 +168,11 @@ std::int64_t lastInside(const EdgeFunction& e, std::int64_t row, std::int64_t lo
     return px;
 }
 
+// Channel ch at pixel (originX + offsetX, originY + offsetY), rounded to float: every span's start.
+float channelAt(const TriangleSetup& t, int ch, double offsetX, double offsetY) {
+    return static_cast<float>(t.value[ch] + t.ddx[ch] * offsetX + t.ddy[ch] * offsetY);
+}
+
 }  // namespace
 
 bool triangleBounds(const ScreenVertex* v, int& minX, int& maxX, int& minY, int& maxY) {
@@ -230,6 +235,16 @@ bool spanForRow(const TriangleSetup& t, int py, int& xl, int& xr) {
     return !empty && lo <= hi;
 }
 
+bool spanTexCoords(const TriangleSetup& t, int py, int xStart, float& u, float& du, float& v) {
+    if (static_cast<float>(t.ddx[kChannelV]) != 0.0f) return false;
+    const double offsetX = xStart - t.originX;
+    const double offsetY = py - t.originY;
+    u = channelAt(t, kChannelU, offsetX, offsetY);
+    du = static_cast<float>(t.ddx[kChannelU]);
+    v = channelAt(t, kChannelV, offsetX, offsetY);
+    return true;
+}
+
 // Perspective correction: colours and texture coordinates divided by w are linear in screen space, and
 // so is rhw = 1 / w. Each pixel interpolates value * rhw and rhw, then multiplies by w = 1 / rhw. Where
 // rhw is the same at all three vertices the planes hold the values themselves and no division is
@@ -242,7 +257,7 @@ void interpolateSpan(const TriangleSetup& t, const PixelContext& context, int py
     const double offsetY = py - t.originY;
     for (int ch = 0; ch < kChannelCount; ++ch) {
         if (!t.active[ch]) continue;
-        start[ch] = static_cast<float>(t.value[ch] + t.ddx[ch] * offsetX + t.ddy[ch] * offsetY);
+        start[ch] = channelAt(t, ch, offsetX, offsetY);
         step[ch] = static_cast<float>(t.ddx[ch]);
     }
     const bool fog = context.fogMode != device::D3DFOG_NONE;

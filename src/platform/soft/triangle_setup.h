@@ -65,6 +65,11 @@ bool setupTriangle(const ScreenVertex* v, const PixelContext& context, TriangleS
 // The pixels xl..xr (inclusive) of row py inside the triangle; false when the row is empty.
 bool spanForRow(const TriangleSetup& setup, int py, int& xl, int& xr);
 
+// For a row whose v does not change from pixel to pixel: u at pixel xStart, u's step per pixel and v,
+// rounded as interpolateSpan rounds them for a span starting at xStart. False when v changes along the
+// row. Meaningful only without perspective (setup.perspective false).
+bool spanTexCoords(const TriangleSetup& setup, int py, int xStart, float& u, float& du, float& v);
+
 // Fills batch fragments 0..count-1 with the values of pixels (xStart + first + i, py), where xStart is
 // the span's first pixel; values depend only on the pixel and xStart, never on how a span is split.
 void interpolateSpan(const TriangleSetup& setup, const PixelContext& context, int py, int xStart, int first,

@@ -1,0 +1,201 @@
+// The textured span shortcut: program selection, the two texture rows of a span, and the SSE2 kernel.
+//
+// Along a row of an axis-aligned rectangle at constant rhw, v does not change and u advances by a
+// constant step, so every pixel filters between the same two texture rows with the same vertical
+// weight. The kernel computes each pixel's texel position with exactly the float operations of
+// interpolateSpan and the sampler, then reads texel pairs straight from the two rows instead of
+// addressing four texels per pixel, and keeps colours in 16-bit lanes from the filter to the blend.
+// The filter, modulation and blend round exactly as sampleTexture, combineStages and shadeBatch do.
+#include "platform/soft/textured_span.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/soft/pixel_math.h"
+#include "platform/soft/raster_cpu.h"
+#include "platform/soft/textured_span_avx2.h"
+
+namespace soft {
+namespace {
+
+// Bilinear sampling puts texel centres at (i + 0.5) / size: half a texel in 1/256 texel, rounded.
+constexpr float kHalfTexelOffset = -127.5f;
+
+// Stage 0 alone, colour and alpha alike: SELECTARG of the texture, or MODULATE of texture and diffuse.
+bool textureStageFits(const StageProgram& program, bool& modulate) {
+    if (program.count != 1 || !program.alphaSharesColor[0] || !program.readsTexture[0]) return false;
+    const StageState& s = program.stages[0];
+    // Arguments without modifiers only.
+    const bool textureFirst = s.colorArg1 == device::D3DTA_TEXTURE;
+    const bool textureSecond = s.colorArg2 == device::D3DTA_TEXTURE;
+    switch (s.colorOp) {
+        case device::D3DTOP_SELECTARG1: modulate = false; return textureFirst;
+        case device::D3DTOP_SELECTARG2: modulate = false; return textureSecond;
+        case device::D3DTOP_MODULATE:
+            modulate = true;
+            return (textureFirst && s.colorArg2 == device::D3DTA_DIFFUSE) ||
+                   (textureSecond && s.colorArg1 == device::D3DTA_DIFFUSE);
+        default: return false;
+    }
+}
+
+SpanRows spanRows(const SamplerConfig& s, float v) {
+    const float scaleV = static_cast<float>(s.height) * 256.0f;
+    const int fixed = _mm_cvtsi128_si32(pixel::texelFixed4(_mm_set1_ps(v), scaleV, kHalfTexelOffset));
+    const int row = fixed >> 8;
+    SpanRows rows;
+    rows.top = s.texels + static_cast<std::ptrdiff_t>(row & (s.height - 1)) * s.pitch;
+    rows.bottom = s.texels + static_cast<std::ptrdiff_t>((row + 1) & (s.height - 1)) * s.pitch;
+    rows.weight = fixed & 255;
+    return rows;
+}
+
+// Colours of four pixels as 16-bit lanes: pixels 0 and 1 in lo, 2 and 3 in hi.
+struct Wide4 {
+    __m128i lo, hi;
+};
+
+Wide4 widen(__m128i packed) {
+    const __m128i zero = _mm_setzero_si128();
+    return {_mm_unpacklo_epi8(packed, zero), _mm_unpackhi_epi8(packed, zero)};
+}
+
+__m128i lerp256(__m128i a, __m128i b, __m128i w) {
+    return pixel::lerp256(a, b, w, _mm_sub_epi16(_mm_set1_epi16(256), w));
+}
+
+// Texels x[0..3] of one row: one load when they lie side by side.
+__m128i column4(const std::uint32_t* row, const std::int32_t* x, bool sideBySide) {
+    if (sideBySide) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x[0]));
+    return _mm_setr_epi32(static_cast<int>(row[x[0]]), static_cast<int>(row[x[1]]), static_cast<int>(row[x[2]]),
+                          static_cast<int>(row[x[3]]));
+}
+
+// Texels x and x + 1 (wrapped) of two samples as [left a, right a, left b, right b]. Only a sample at the
+// row's last texel wraps, so the others read both texels in one 64-bit load.
+__m128i pairs2(const std::uint32_t* row, const std::int32_t* x, int mask, bool wraps) {
+    if (!wraps) {
+        return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x[0])),
+                                  _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + x[1])));
+    }
+    return _mm_setr_epi32(static_cast<int>(row[x[0]]), static_cast<int>(row[(x[0] + 1) & mask]),
+                          static_cast<int>(row[x[1]]), static_cast<int>(row[(x[1] + 1) & mask]));
+}
+
+// The horizontal filter step on one texture row: each sample's texel and its right neighbour weighed by
+// its fraction, rounded to 8 bits, as bilinear4 of the sampler.
+Wide4 filterRow(const std::uint32_t* row, const std::int32_t* x, int mask, bool wraps, __m128i fxA, __m128i fxB) {
+    // [left a, right a, left b, right b] -> [left a, left b, right a, right b]
+    const __m128i p01 = _mm_shuffle_epi32(pairs2(row, x, mask, wraps), _MM_SHUFFLE(3, 1, 2, 0));
+    const __m128i p23 = _mm_shuffle_epi32(pairs2(row, x + 2, mask, wraps), _MM_SHUFFLE(3, 1, 2, 0));
+    const __m128i zero = _mm_setzero_si128();
+    return {lerp256(_mm_unpacklo_epi8(p01, zero), _mm_unpackhi_epi8(p01, zero), fxA),
+            lerp256(_mm_unpacklo_epi8(p23, zero), _mm_unpackhi_epi8(p23, zero), fxB)};
+}
+
+// The filtered texture colour of four samples at texel columns x (x0 as a vector) with fractions fx.
+// A zero weight returns its first texel unchanged, so samples on texel centres skip that step.
+Wide4 filter4(const SpanRows& rows, const std::int32_t* x, __m128i x0, __m128i fx, int mask) {
+    const __m128i vertical = _mm_set1_epi16(static_cast<short>(rows.weight));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(fx, _mm_setzero_si128())) == 0xFFFF) {
+        const __m128i expected = _mm_add_epi32(_mm_set1_epi32(x[0]), _mm_setr_epi32(0, 1, 2, 3));
+        const bool sideBySide = _mm_movemask_epi8(_mm_cmpeq_epi32(x0, expected)) == 0xFFFF;
+        const Wide4 top = widen(column4(rows.top, x, sideBySide));
+        if (rows.weight == 0) return top;
+        const Wide4 bottom = widen(column4(rows.bottom, x, sideBySide));
+        return {lerp256(top.lo, bottom.lo, vertical), lerp256(top.hi, bottom.hi, vertical)};
+    }
+    const bool wraps = _mm_movemask_epi8(_mm_cmpeq_epi32(x0, _mm_set1_epi32(mask))) != 0;
+    __m128i fxA, fxB;
+    pixel::spreadWeights(fx, fxA, fxB);
+    const Wide4 top = filterRow(rows.top, x, mask, wraps, fxA, fxB);
+    if (rows.weight == 0) return top;
+    const Wide4 bottom = filterRow(rows.bottom, x, mask, wraps, fxA, fxB);
+    return {lerp256(top.lo, bottom.lo, vertical), lerp256(top.hi, bottom.hi, vertical)};
+}
+
+// round(src * a / 255 + dst * (255 - a) / 255) per channel, a = src's alpha: lerp4 of shadeBatch.
+__m128i blendOver(__m128i src, __m128i dst) {
+    const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(src, 0xFF), 0xFF);
+    const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(255), alpha);
+    return pixel::div255Epu16(_mm_add_epi16(_mm_mullo_epi16(src, alpha), _mm_mullo_epi16(dst, inverse)));
+}
+
+// Texture colour, modulation and blend of four pixels over dst; returns the packed result.
+__m128i shade4(const SpanProgram& p, Wide4 c, __m128i diffuse, __m128i dst) {
+    if (p.modulate) {
+        c.lo = pixel::div255Epu16(_mm_mullo_epi16(c.lo, diffuse));
+        c.hi = pixel::div255Epu16(_mm_mullo_epi16(c.hi, diffuse));
+    }
+    if (p.blend) {
+        const Wide4 d = widen(dst);
+        c.lo = blendOver(c.lo, d.lo);
+        c.hi = blendOver(c.hi, d.hi);
+    }
+    return _mm_packus_epi16(c.lo, c.hi);
+}
+
+// Pixels first..count-1 of the span, four at a time; the last group reads and writes only its pixels.
+void drawSpanSse2(const SpanProgram& p, const TexturedSpan& span, const SpanRows& rows, int first) {
+    const SamplerConfig& s = p.sampler;
+    const float scaleU = static_cast<float>(s.width) * 256.0f;
+    const int mask = s.width - 1;
+    const __m128i maskU = _mm_set1_epi32(mask);
+    const __m128i fraction = _mm_set1_epi32(255);
+    const __m128 u = _mm_set1_ps(span.u);
+    const __m128 du = _mm_set1_ps(span.du);
+    // Pixel indices as floats, stepped in the vector: exact below 2^24, and free of the scalar
+    // conversion's dependency on a register from the previous step.
+    __m128 index = _mm_add_ps(_mm_set1_ps(static_cast<float>(first)), _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f));
+    const __m128i diffuse = widen(_mm_set1_epi32(static_cast<int>(span.diffuse))).lo;
+    alignas(16) std::int32_t x[4];
+    for (int i = first; i < span.count; i += 4, index = _mm_add_ps(index, _mm_set1_ps(4.0f))) {
+        // The same float operations as interpolateSpan and the sampler, so the same texel positions.
+        const __m128i fu = pixel::texelFixed4(_mm_add_ps(u, _mm_mul_ps(du, index)), scaleU, kHalfTexelOffset);
+        const __m128i x0 = _mm_and_si128(_mm_srai_epi32(fu, 8), maskU);
+        _mm_store_si128(reinterpret_cast<__m128i*>(x), x0);
+        const Wide4 texel = filter4(rows, x, x0, _mm_and_si128(fu, fraction), mask);
+        std::uint32_t* out = span.pixels + i;
+        if (span.count - i >= 4) {
+            const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), shade4(p, texel, diffuse, dst));
+        } else {
+            alignas(16) std::uint32_t tail[4] = {};
+            const auto bytes = static_cast<std::size_t>(span.count - i) * sizeof(std::uint32_t);
+            std::memcpy(tail, out, bytes);
+            const __m128i dst = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+            _mm_store_si128(reinterpret_cast<__m128i*>(tail), shade4(p, texel, diffuse, dst));
+            std::memcpy(out, tail, bytes);
+        }
+    }
+}
+
+}  // namespace
+
+SpanProgram prepareSpanProgram(const PixelContext& c) {
+    SpanProgram p;
+    const SamplerConfig& s = c.samplers[0];
+    const bool plainBlend = !c.blend || (c.srcBlend == device::D3DBLEND_SRCALPHA &&
+                                         c.destBlend == device::D3DBLEND_INVSRCALPHA);
+    p.enabled = rasterUsesSpanKernels() && !c.depthTest && c.fogMode == device::D3DFOG_NONE && !c.needsSpecular &&
+                plainBlend && textureStageFits(c.stages, p.modulate) && s.texels != nullptr && s.fastWrap;
+    p.blend = c.blend;
+    p.avx2 = rasterUsesAvx2();
+    p.sampler = s;
+    return p;
+}
+
+bool spanProgramFits(const SpanProgram& program, const TriangleSetup& setup) {
+    return program.enabled && !setup.perspective && setup.constantDiffuse && setup.filter[0] == TextureFilter::Linear;
+}
+
+void drawTexturedSpan(const SpanProgram& program, const TexturedSpan& span) {
+    if (span.count <= 0) return;
+    const SpanRows rows = spanRows(program.sampler, span.v);
+    const int done = program.avx2 ? drawTexturedSpanAvx2(program, span, rows) : 0;
+    if (done < span.count) drawSpanSse2(program, span, rows, done);
+}
+
+}  // namespace soft
