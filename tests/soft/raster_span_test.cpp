@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/soft/pixel_math.h"
 #include "platform/soft/pixel_pipeline.h"
 #include "platform/soft/raster.h"
 #include "platform/soft/raster_cpu.h"
@@ -142,6 +143,10 @@ std::vector<NamedCase> overlayCases() {
     cases.push_back({"one texel per pixel, scrolled by fractions of a texel", o});
     o.u0 = 3.0f / 16.0f, o.v0 = -5.0f / 16.0f, o.u1 = o.u0 + 6.0f, o.v1 = o.v0 + 2.5f;
     cases.push_back({"one texel per pixel, scrolled by whole texels", o});
+    o.u0 = -37.0f / 32.0f, o.v0 = 3.0f / 32.0f, o.u1 = o.u0 + 6.0f, o.v1 = o.v0 + 2.5f;
+    cases.push_back({"one texel per pixel, scrolled by half texels", o});
+    o.u0 = 9.0f / 128.0f, o.v0 = 0.0f, o.u1 = o.u0 + 6.0f, o.v1 = o.v0 + 2.5f;
+    cases.push_back({"one texel per pixel, scrolled by an eighth of a texel", o});
     o.u0 = 0.9f, o.v0 = -0.3f, o.u1 = 1.2f, o.v1 = 0.2f;
     cases.push_back({"magnified across the texture's edges", o});
     o.u0 = -3.1f, o.v0 = 0.45f, o.u1 = 17.3f, o.v1 = 3.7f;
@@ -221,6 +226,44 @@ TEST(RasterSpan, RandomOverlays) {
         o.op = i % 7 == 0 ? device::D3DTOP_SELECTARG1 : device::D3DTOP_MODULATE;
         expectSameAsGeneralPath(o, overlayQuad(o), "random overlay " + std::to_string(i));
     }
+}
+
+// Where exactSpanSteps claims every step exact, pixel i's fixed-point u computed with the general path's
+// float operations must be firstFixed + 256 i; and it must make the claim for plain overlay spans.
+TEST(RasterSpan, ExactStepsAgreeWithTheFloatSteps) {
+    std::uint32_t seed = 5;
+    int claimed = 0;
+    for (int n = 0; n < 3000; ++n) {
+        soft::SamplerConfig sampler;
+        sampler.width = 1 << (nextRandom(seed) % 12);
+        const float scale = static_cast<float>(sampler.width) * 256.0f;
+        soft::TexturedSpan span;
+        span.count = 1 + static_cast<int>(nextRandom(seed) % 3000);
+        span.du = 1.0f / static_cast<float>(sampler.width);
+        // Starts whose fixed-point u spans 2^8 to 2^28, around where the float steps stop being exact,
+        // on coarse grids (as overlay coordinates are) and fine ones.
+        const float magnitude = std::ldexp(1.0f, static_cast<int>(nextRandom(seed) % 21) + 8) / scale;
+        const float fraction = static_cast<float>(nextRandom(seed) % 4096) / 2048.0f - 1.0f;
+        const float grid = std::ldexp(1.0f, -static_cast<int>(nextRandom(seed) % 24));
+        span.u = n % 4 == 0 ? fraction * magnitude : std::round(fraction * magnitude / grid) * grid;
+        const soft::SpanSteps steps = soft::exactSpanSteps(sampler, span);
+        if (!steps.exact) continue;
+        ++claimed;
+        for (int i = 0; i < span.count; ++i) {
+            const float u = span.u + span.du * static_cast<float>(i);
+            const int fixed = _mm_cvtsi128_si32(soft::pixel::texelFixed4(_mm_set1_ps(u), scale, -127.5f));
+            ASSERT_EQ(fixed, steps.firstFixed + 256 * i) << "u " << span.u << " width " << sampler.width << " i " << i;
+        }
+    }
+    EXPECT_GT(claimed, 500);
+
+    soft::SamplerConfig sampler;
+    sampler.width = 256;
+    soft::TexturedSpan overlay;
+    overlay.u = 0.5f / 256.0f, overlay.du = 1.0f / 256.0f, overlay.count = 800;
+    EXPECT_TRUE(soft::exactSpanSteps(sampler, overlay).exact);
+    overlay.du = 1.01f / 256.0f;
+    EXPECT_FALSE(soft::exactSpanSteps(sampler, overlay).exact);
 }
 
 // Draws the shortcut must leave to the batch pipeline still come out the same: a turned quad (v changes

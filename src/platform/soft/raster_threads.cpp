@@ -1,18 +1,48 @@
 // The raster stage's worker pool: persistent threads woken per parallel draw, tasks handed out through
 // an atomic counter, the calling thread working alongside them.
+//
+// A draw of a few hundred microseconds cannot afford the tens of microseconds a sleeping thread takes
+// to wake, and draws come in bursts (the layers of one frame). So after a draw the workers spin for a
+// short while, watching for the next one, before they sleep; and the calling thread spins for the
+// workers' last tasks before it sleeps.
 #include "platform/soft/raster_threads.h"
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <emmintrin.h>
+#endif
+
 namespace soft {
 namespace {
 
 constexpr int kMaxThreads = 8;
+constexpr auto kSpinTime = std::chrono::microseconds(100);
+
+void pause() {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#endif
+}
+
+// Spins until ready() or until kSpinTime has passed; returns ready().
+template <typename Ready>
+bool spinUntil(Ready ready) {
+    const auto deadline = std::chrono::steady_clock::now() + kSpinTime;
+    for (;;) {
+        for (int i = 0; i < 64; ++i) {
+            if (ready()) return true;
+            pause();
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return ready();
+    }
+}
 
 class RasterWorkers {
 public:
@@ -36,18 +66,22 @@ public:
             return;
         }
         startWorkers();
+        task_ = &task;
+        taskCount_ = taskCount;
+        next_.store(0, std::memory_order_relaxed);
+        busy_.store(static_cast<int>(threads_.size()), std::memory_order_relaxed);
         {
+            // Under the mutex, so that a worker about to sleep sees either the old generation and then
+            // the notification, or the new one.
             std::lock_guard<std::mutex> lock(mutex_);
-            task_ = &task;
-            taskCount_ = taskCount;
-            next_.store(0);
-            busy_ = static_cast<int>(threads_.size());
-            ++generation_;
+            generation_.fetch_add(1, std::memory_order_release);
         }
         wake_.notify_all();
         work(task, taskCount);
-        std::unique_lock<std::mutex> lock(mutex_);
-        done_.wait(lock, [this] { return busy_ == 0; });
+        if (!spinUntil([this] { return busy_.load(std::memory_order_acquire) == 0; })) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            done_.wait(lock, [this] { return busy_.load(std::memory_order_acquire) == 0; });
+        }
         task_ = nullptr;
     }
 
@@ -56,40 +90,38 @@ private:
         for (int i = next_.fetch_add(1); i < taskCount; i = next_.fetch_add(1)) task(i);
     }
 
+    bool woken(unsigned long seen) const {
+        return stop_.load(std::memory_order_acquire) || generation_.load(std::memory_order_acquire) != seen;
+    }
+
     // seen is the generation current when the thread was created, so it waits for the next one.
     void workerLoop(unsigned long seen) {
         for (;;) {
-            const std::function<void(int)>* task = nullptr;
-            int taskCount = 0;
-            {
+            if (!spinUntil([&] { return woken(seen); })) {
                 std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait(lock, [&] { return stop_ || generation_ != seen; });
-                if (stop_) return;
-                seen = generation_;
-                task = task_;
-                taskCount = taskCount_;
+                wake_.wait(lock, [&] { return woken(seen); });
             }
-            work(*task, taskCount);
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (--busy_ == 0) done_.notify_one();
+            if (stop_.load(std::memory_order_acquire)) return;
+            seen = generation_.load(std::memory_order_acquire);
+            work(*task_, taskCount_);
+            if (busy_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                done_.notify_one();
+            }
         }
     }
 
     void startWorkers() {
         if (!threads_.empty()) return;
-        unsigned long generation = 0;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stop_ = false;
-            generation = generation_;
-        }
+        stop_.store(false, std::memory_order_release);
+        const unsigned long generation = generation_.load(std::memory_order_acquire);
         for (int i = 1; i < threadCount_; ++i) threads_.emplace_back([this, generation] { workerLoop(generation); });
     }
 
     void stopWorkers() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            stop_ = true;
+            stop_.store(true, std::memory_order_release);
         }
         wake_.notify_all();
         for (std::thread& t : threads_) t.join();
@@ -97,16 +129,18 @@ private:
     }
 
     std::mutex runMutex_;  // one parallel draw at a time
-    std::mutex mutex_;
+    std::mutex mutex_;     // for sleeping and waking only; the hand-off itself is through the atomics
     std::condition_variable wake_;
     std::condition_variable done_;
     std::vector<std::thread> threads_;
+    // Written by the calling thread before it advances generation_ (release), read by workers after
+    // they see the new generation (acquire).
     const std::function<void(int)>* task_ = nullptr;
     int taskCount_ = 0;
     std::atomic<int> next_{0};
-    int busy_ = 0;
-    unsigned long generation_ = 0;
-    bool stop_ = false;
+    std::atomic<int> busy_{0};  // workers still inside the current draw
+    std::atomic<unsigned long> generation_{0};
+    std::atomic<bool> stop_{false};
     int threadCount_ = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxThreads);
 };
 

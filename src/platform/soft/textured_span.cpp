@@ -11,6 +11,8 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstring>
 
 #include "platform/soft/pixel_math.h"
@@ -50,6 +52,16 @@ SpanRows spanRows(const SamplerConfig& s, float v) {
     rows.bottom = s.texels + static_cast<std::ptrdiff_t>((row + 1) & (s.height - 1)) * s.pitch;
     rows.weight = fixed & 255;
     return rows;
+}
+
+// Multiples of g up to 2^24 g in magnitude are floats (for g not below the smallest normal float's ulp).
+bool onGrid(double value, double g) { return std::fabs(value) <= 16777216.0 * g; }
+
+// The largest power of two that x (normal, non-zero) is a multiple of.
+double granularity(float x) {
+    int exponent = 0;
+    const auto mantissa = static_cast<std::uint32_t>(std::ldexp(std::fabs(std::frexp(x, &exponent)), 24));
+    return std::ldexp(1.0, exponent - 24 + std::countr_zero(mantissa));
 }
 
 // Colours of four pixels as 16-bit lanes: pixels 0 and 1 in lo, 2 and 3 in hi.
@@ -137,8 +149,8 @@ __m128i shade4(const SpanProgram& p, Wide4 c, __m128i diffuse, __m128i dst) {
     return _mm_packus_epi16(c.lo, c.hi);
 }
 
-// Pixels first..count-1 of the span, four at a time; the last group reads and writes only its pixels.
-void drawSpanSse2(const SpanProgram& p, const TexturedSpan& span, const SpanRows& rows, int first) {
+// The span's pixels four at a time; the last group reads and writes only its own pixels.
+void drawSpanSse2(const SpanProgram& p, const TexturedSpan& span, const SpanRows& rows, const SpanSteps& steps) {
     const SamplerConfig& s = p.sampler;
     const float scaleU = static_cast<float>(s.width) * 256.0f;
     const int mask = s.width - 1;
@@ -148,12 +160,14 @@ void drawSpanSse2(const SpanProgram& p, const TexturedSpan& span, const SpanRows
     const __m128 du = _mm_set1_ps(span.du);
     // Pixel indices as floats, stepped in the vector: exact below 2^24, and free of the scalar
     // conversion's dependency on a register from the previous step.
-    __m128 index = _mm_add_ps(_mm_set1_ps(static_cast<float>(first)), _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f));
+    __m128 index = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);
     const __m128i diffuse = widen(_mm_set1_epi32(static_cast<int>(span.diffuse))).lo;
     alignas(16) std::int32_t x[4];
-    for (int i = first; i < span.count; i += 4, index = _mm_add_ps(index, _mm_set1_ps(4.0f))) {
+    for (int i = 0; i < span.count; i += 4, index = _mm_add_ps(index, _mm_set1_ps(4.0f))) {
         // The same float operations as interpolateSpan and the sampler, so the same texel positions.
-        const __m128i fu = pixel::texelFixed4(_mm_add_ps(u, _mm_mul_ps(du, index)), scaleU, kHalfTexelOffset);
+        const __m128i fu =
+            steps.exact ? _mm_add_epi32(_mm_set1_epi32(steps.firstFixed + 256 * i), _mm_setr_epi32(0, 256, 512, 768))
+                        : pixel::texelFixed4(_mm_add_ps(u, _mm_mul_ps(du, index)), scaleU, kHalfTexelOffset);
         const __m128i x0 = _mm_and_si128(_mm_srai_epi32(fu, 8), maskU);
         _mm_store_si128(reinterpret_cast<__m128i*>(x), x0);
         const Wide4 texel = filter4(rows, x, x0, _mm_and_si128(fu, fraction), mask);
@@ -173,6 +187,30 @@ void drawSpanSse2(const SpanProgram& p, const TexturedSpan& span, const SpanRows
 }
 
 }  // namespace
+
+// The general path computes, for pixel i, floor(((u + du * i) * scale) - 127.5) with every operation
+// rounded to float. With du * scale = 256 (du = 1 / width, a power of two) du * i is exact. u and
+// du * i are multiples of the finer of their granularities g, so their sum is exact while it stays within
+// 2^24 g; times scale (a power of two) is exact; and the subtraction of 127.5 (a multiple of 0.5) is
+// exact while the result stays within 2^24 min(g scale, 0.5). The bounds are checked at the span's
+// ends, which bound every pixel between them. Then the fixed-point u is floor(u scale - 127.5) + 256 i.
+SpanSteps exactSpanSteps(const SamplerConfig& sampler, const TexturedSpan& span) {
+    SpanSteps steps;
+    const float scale = static_cast<float>(sampler.width) * 256.0f;
+    if (span.du * scale != 256.0f || !std::isfinite(span.u)) return steps;
+    if (span.u != 0.0f && std::fabs(span.u) < 1.1754943508222875e-38) return steps;  // subnormal
+    const double du = span.du;
+    const double grid = span.u == 0.0f ? du : std::min(granularity(span.u), du);
+    const double last = static_cast<double>(span.u) + du * (span.count - 1);
+    if (!onGrid(span.u, grid) || !onGrid(last, grid)) return steps;
+    const double first = static_cast<double>(span.u) * scale + kHalfTexelOffset;
+    const double end = last * scale + kHalfTexelOffset;
+    const double fixedGrid = std::min(grid * scale, 0.5);
+    if (!onGrid(first, fixedGrid) || !onGrid(end, fixedGrid)) return steps;
+    steps.exact = true;
+    steps.firstFixed = static_cast<int>(std::floor(first));
+    return steps;
+}
 
 SpanProgram prepareSpanProgram(const PixelContext& c) {
     SpanProgram p;
@@ -194,8 +232,12 @@ bool spanProgramFits(const SpanProgram& program, const TriangleSetup& setup) {
 void drawTexturedSpan(const SpanProgram& program, const TexturedSpan& span) {
     if (span.count <= 0) return;
     const SpanRows rows = spanRows(program.sampler, span.v);
-    const int done = program.avx2 ? drawTexturedSpanAvx2(program, span, rows) : 0;
-    if (done < span.count) drawSpanSse2(program, span, rows, done);
+    const SpanSteps steps = exactSpanSteps(program.sampler, span);
+    if (program.avx2) {
+        drawTexturedSpanAvx2(program, span, rows, steps);
+    } else {
+        drawSpanSse2(program, span, rows, steps);
+    }
 }
 
 }  // namespace soft

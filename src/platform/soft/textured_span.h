@@ -47,4 +47,14 @@ struct SpanRows {
     int weight = 0;  // 0..255; 0 leaves the bottom row out, as the filter would weigh it by zero
 };
 
+// A span whose u advances by exactly one texel per pixel, with every float step of the general path
+// (du * i, u + that, times the texel scale, minus half a texel) exact: then pixel i's fixed-point u
+// is firstFixed + 256 i, and the kernels step it as an integer instead of computing it per pixel.
+struct SpanSteps {
+    bool exact = false;
+    int firstFixed = 0;
+};
+
+SpanSteps exactSpanSteps(const SamplerConfig& sampler, const TexturedSpan& span);
+
 }  // namespace soft

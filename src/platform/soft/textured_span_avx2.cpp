@@ -161,42 +161,56 @@ VELBRY_AVX2_INLINE __m256i shade8(__m256i lo, __m256i hi, __m256i diffuse, __m25
     return _mm256_packus_epi16(lo, hi);
 }
 
-// The span's pixels 0..end-1. What the loop reads is copied into locals first: stores to the target
-// may alias anything reached through a pointer, which would make the compiler reload it every step.
+// The span's pixels. What the loop reads is copied into locals first: stores to the target may alias
+// anything reached through a pointer, which would make the compiler reload it every step. The last
+// group of fewer than eight pixels reads and writes only its own pixels, through lane masks; its other
+// lanes compute texel positions past the span, which still address texels inside the texture.
 template <bool Modulate, bool Blend>
-VELBRY_AVX2 void drawLoop8(const SamplerConfig& s, const TexturedSpan& span, const SpanRows rows, int end) {
+VELBRY_AVX2 void drawLoop8(const SamplerConfig& s, const TexturedSpan& span, const SpanRows rows,
+                           const SpanSteps steps) {
     const float scaleU = static_cast<float>(s.width) * 256.0f;
     const int mask = s.width - 1;
     const __m256 u = _mm256_set1_ps(span.u);
     const __m256 du = _mm256_set1_ps(span.du);
     const __m256i verticalWeight = _mm256_set1_epi16(static_cast<short>(rows.weight << 7));
     std::uint32_t* const pixels = span.pixels;
+    const int count = span.count;
     __m256i diffuse, unused;
     widen8(_mm256_set1_epi32(static_cast<int>(span.diffuse)), diffuse, unused);
     // Pixel indices as floats, stepped in the vector: exact below 2^24, and free of the scalar
     // conversion's dependency on a register from the previous step.
     __m256 index = _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f);
-    for (int i = 0; i < end; i += 8, index = _mm256_add_ps(index, _mm256_set1_ps(8.0f))) {
+    for (int i = 0; i < count; i += 8, index = _mm256_add_ps(index, _mm256_set1_ps(8.0f))) {
         // The same float operations as interpolateSpan and the sampler, so the same texel positions.
-        const __m256i fu = pixel::texelFixed8(_mm256_add_ps(u, _mm256_mul_ps(du, index)), scaleU, kHalfTexelOffset);
+        const __m256i fu =
+            steps.exact
+                ? _mm256_add_epi32(_mm256_set1_epi32(steps.firstFixed + 256 * i),
+                                   _mm256_setr_epi32(0, 256, 512, 768, 1024, 1280, 1536, 1792))
+                : pixel::texelFixed8(_mm256_add_ps(u, _mm256_mul_ps(du, index)), scaleU, kHalfTexelOffset);
         __m256i lo, hi;
         filter8(rows, verticalWeight, fu, mask, lo, hi);
-        __m256i* out = reinterpret_cast<__m256i*>(pixels + i);
-        _mm256_storeu_si256(out, shade8<Modulate, Blend>(lo, hi, diffuse, _mm256_loadu_si256(out)));
+        std::uint32_t* out = pixels + i;
+        if (count - i >= 8) {
+            __m256i* out8 = reinterpret_cast<__m256i*>(out);
+            _mm256_storeu_si256(out8, shade8<Modulate, Blend>(lo, hi, diffuse, _mm256_loadu_si256(out8)));
+        } else {
+            const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+            int* outInts = reinterpret_cast<int*>(out);
+            const __m256i dst = _mm256_maskload_epi32(outInts, lanes);
+            _mm256_maskstore_epi32(outInts, lanes, shade8<Modulate, Blend>(lo, hi, diffuse, dst));
+        }
     }
 }
 
 }  // namespace
 
-VELBRY_AVX2 int drawTexturedSpanAvx2(const SpanProgram& p, const TexturedSpan& span, const SpanRows& rows) {
-    const int end = span.count & ~7;
-    if (end == 0) return 0;
+VELBRY_AVX2 void drawTexturedSpanAvx2(const SpanProgram& p, const TexturedSpan& span, const SpanRows& rows,
+                                      const SpanSteps& steps) {
     if (p.modulate) {
-        p.blend ? drawLoop8<true, true>(p.sampler, span, rows, end) : drawLoop8<true, false>(p.sampler, span, rows, end);
+        p.blend ? drawLoop8<true, true>(p.sampler, span, rows, steps) : drawLoop8<true, false>(p.sampler, span, rows, steps);
     } else {
-        p.blend ? drawLoop8<false, true>(p.sampler, span, rows, end) : drawLoop8<false, false>(p.sampler, span, rows, end);
+        p.blend ? drawLoop8<false, true>(p.sampler, span, rows, steps) : drawLoop8<false, false>(p.sampler, span, rows, steps);
     }
-    return end;
 }
 
 }  // namespace soft

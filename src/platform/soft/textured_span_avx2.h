@@ -5,8 +5,8 @@
 
 namespace soft {
 
-// Draws the span's first count rounded down to a multiple of 8 pixels and returns how many it drew.
-// Call only when rasterUsesAvx2().
-int drawTexturedSpanAvx2(const SpanProgram& program, const TexturedSpan& span, const SpanRows& rows);
+// Draws the span (count > 0). Call only when rasterUsesAvx2().
+void drawTexturedSpanAvx2(const SpanProgram& program, const TexturedSpan& span, const SpanRows& rows,
+                          const SpanSteps& steps);
 
 }  // namespace soft
