@@ -1,47 +1,27 @@
-// Raster stage benchmarks: a full-frame blended bilinear-textured quad and 50,000 small depth-tested
-// Gouraud triangles, each also reported as a ratio to a memcpy of one 800 x 500 frame timed in the
-// same process.
+// Raster stage benchmarks, calling drawTriangles directly with screen-space vertices (the device-level
+// benchmarks are in soft_device_bench.cpp): a full-frame blended bilinear-textured quad and 50,000 small
+// depth-tested Gouraud triangles. Read the *_median rows: Time is the median wall time of one draw over
+// 9 repetitions, and x_memcpy that time as a multiple of a memcpy of the 800 x 500 frame timed in the
+// same process (frame_reference.h).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
+#include "frame_reference.h"
 #include "platform/soft/raster.h"
+#include "platform/soft/raster_cpu.h"
 #include "platform/soft/raster_threads.h"
 
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 500;
-constexpr std::size_t kFramePixels = static_cast<std::size_t>(kWidth) * kHeight;
+using bench::kFramePixels;
+using bench::timeAgainstMemcpy;
 
-// Median time of one frame-sized memcpy in seconds, measured once per process.
-double memcpyFrameSeconds() {
-    static const double seconds = [] {
-        std::vector<std::uint32_t> a(kFramePixels, 1u), b(kFramePixels, 2u);
-        std::vector<double> samples;
-        for (int i = 0; i < 101; ++i) {
-            const auto start = std::chrono::steady_clock::now();
-            std::memcpy(b.data(), a.data(), kFramePixels * sizeof(std::uint32_t));
-            benchmark::DoNotOptimize(b.data());
-            benchmark::ClobberMemory();
-            samples.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-            std::swap(a, b);
-        }
-        std::nth_element(samples.begin(), samples.begin() + 50, samples.end());
-        return samples[50];
-    }();
-    return seconds;
-}
-
-// time per iteration / memcpy time, as a counter.
-void reportRatio(benchmark::State& state) {
-    state.counters["x_memcpy"] = benchmark::Counter(memcpyFrameSeconds() * static_cast<double>(state.iterations()),
-                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
+constexpr int kWidth = bench::kFrameWidth;
+constexpr int kHeight = bench::kFrameHeight;
+constexpr int kRepetitions = 9;
 
 struct Frame {
     std::vector<std::uint32_t> color = std::vector<std::uint32_t>(kFramePixels, 0xFF203040u);
@@ -69,22 +49,14 @@ soft::ScreenVertex vertex(float x, float y, float z, float rhw, soft::Color4 c, 
     return out;
 }
 
-void BM_MemcpyFrame(benchmark::State& state) {
-    std::vector<std::uint32_t> a(kFramePixels, 1u), b(kFramePixels, 2u);
-    for (auto _ : state) {
-        std::memcpy(b.data(), a.data(), kFramePixels * sizeof(std::uint32_t));
-        benchmark::DoNotOptimize(b.data());
-        benchmark::ClobberMemory();
-    }
-    reportRatio(state);
-}
-
 // The overlay case: a 256 x 256 texture over the frame (bilinear, wrapping past 1), modulated by a
 // translucent vertex colour and alpha-blended over the frame. Arguments: raster threads; 0 to stretch
 // the texture so that every sample is filtered, 1 to map one texel per pixel as the presentation's
-// overlays do (samples on texel centres).
+// overlays do (samples on texel centres); 1 to let the textured span kernel draw, 0 to force the batch
+// pipeline (the general path, for comparison).
 void BM_OverlayQuad(benchmark::State& state) {
     soft::setRasterThreadCount(static_cast<int>(state.range(0)));
+    soft::setRasterSpanKernelsAllowed(state.range(2) != 0);
     const bool oneToOne = state.range(1) != 0;
     std::vector<std::uint32_t> texels(256 * 256);
     std::uint32_t seed = 1;
@@ -111,15 +83,12 @@ void BM_OverlayQuad(benchmark::State& state) {
                                      vertex(x1, y1, 1, 1, c, u1, v1), vertex(x0, y1, 1, 1, c, u0, v1)};
     Frame frame;
     const soft::RenderTarget target = frame.target();
-    for (auto _ : state) {
-        soft::drawTriangles(target, ps, v, 2);
-        benchmark::ClobberMemory();
-    }
-    reportRatio(state);
+    timeAgainstMemcpy(state, [&] { soft::drawTriangles(target, ps, v, 2); });
+    soft::setRasterSpanKernelsAllowed(true);
 }
 
 // 50,000 small Gouraud triangles (about 20 pixels each) with varying depth and rhw, depth-tested with
-// writes, spread over the frame. Argument: raster threads.
+// writes, spread over the frame, after a clear of the depth buffer. Argument: raster threads.
 void BM_SmallTriangles(benchmark::State& state) {
     soft::setRasterThreadCount(static_cast<int>(state.range(0)));
     constexpr int kTriangles = 50000;
@@ -141,18 +110,34 @@ void BM_SmallTriangles(benchmark::State& state) {
     ps.zFunc = device::D3DCMP_LESSEQUAL;
     Frame frame;
     const soft::RenderTarget target = frame.target();
-    for (auto _ : state) {
+    timeAgainstMemcpy(state, [&] {
         std::fill(frame.depth.begin(), frame.depth.end(), 0xFFFFFFu);
         soft::drawTriangles(target, ps, v.data(), kTriangles);
-        benchmark::ClobberMemory();
-    }
-    reportRatio(state);
+    });
 }
 
-BENCHMARK(BM_MemcpyFrame)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_OverlayQuad)->Args({1, 0})->Args({2, 0})->Args({1, 1})->Args({2, 1})->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(BM_SmallTriangles)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(bench::BM_MemcpyFrame)
+    ->Name("BM_MemcpyFrame")
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime()
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_OverlayQuad)
+    ->ArgsProduct({{1, 2}, {0, 1}, {1, 0}})
+    ->ArgNames({"threads", "texel_exact", "span_kernel"})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime()
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_SmallTriangles)
+    ->ArgNames({"threads"})
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime()
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return bench::runBenchmarks(argc, argv); }

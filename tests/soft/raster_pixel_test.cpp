@@ -45,6 +45,24 @@ TEST(RasterDepth, ComparisonFunctionsAgainstTheStoredDepth) {
     }
 }
 
+// Only the low 24 bits of a depth word hold depth: the comparison ignores the top byte, a failing
+// fragment leaves the word alone and a passing one replaces it. Rows of 9 and 3 pixels take the
+// four-at-a-time path and the one-at-a-time path.
+TEST(RasterDepth, TheTopByteOfAStoredWordIsIgnored) {
+    for (const float width : {9.0f, 3.0f}) {
+        Surface s(9, 2, 0xFF000000u, 0xAB000000u | kHalfDepth);
+        PixelState state;
+        state.zFunc = device::D3DCMP_EQUAL;
+        draw(s, state, rectangle(-0.5f, -0.5f, width - 0.5f, 0.5f, rgba(0, 1, 0, 1), 0.5f));
+        EXPECT_EQ(s.at(0, 0), 0xFF00FF00u) << width;
+        EXPECT_EQ(s.depthAt(0, 0), kHalfDepth) << width;
+        state.zFunc = device::D3DCMP_LESS;
+        draw(s, state, rectangle(-0.5f, 0.5f, width - 0.5f, 1.5f, rgba(1, 0, 0, 1), 0.75f));
+        EXPECT_EQ(s.at(static_cast<int>(width) - 1, 1), 0xFF000000u) << width;
+        EXPECT_EQ(s.depthAt(static_cast<int>(width) - 1, 1), 0xAB000000u | kHalfDepth) << width;
+    }
+}
+
 TEST(RasterDepth, WriteDisabledTestsButKeepsTheBuffer) {
     Surface s(4, 4, 0xFF000000u, kHalfDepth);
     PixelState state;

@@ -1,10 +1,11 @@
 // Whole pictures from the software device with the real raster stage: an overlay rectangle on exact pixel
-// edges, a textured overlay, depth testing between draws, and a lit sphere checked against the lighting
-// equation at its nearest point.
+// edges, a textured overlay, depth testing between draws, a lit sphere checked against the lighting
+// equation at its nearest point, and a large mesh drawn alike on one thread and on several.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "platform/soft/raster_threads.h"
 #include "soft_test_util.h"
 
 namespace softtest {
@@ -125,23 +126,22 @@ TEST_F(RenderTest, DepthTestKeepsTheNearerSurfaceWhateverTheDrawOrder) {
 // position and normal streams and 32-bit indices.
 class SphereTest : public RenderTest {
 protected:
-    void drawSphere() {
-        constexpr int kRings = 24, kSegments = 48;
+    void drawSphere(int rings = 24, int segments = 48) {
         std::vector<Float4> positions, normals;
-        for (int ring = 0; ring <= kRings; ++ring) {
-            const float theta = kPi * static_cast<float>(ring) / kRings;
-            for (int segment = 0; segment <= kSegments; ++segment) {
-                const float phi = 2.0f * kPi * static_cast<float>(segment) / kSegments;
+        for (int ring = 0; ring <= rings; ++ring) {
+            const float theta = kPi * static_cast<float>(ring) / static_cast<float>(rings);
+            for (int segment = 0; segment <= segments; ++segment) {
+                const float phi = 2.0f * kPi * static_cast<float>(segment) / static_cast<float>(segments);
                 const Float4 n{std::sin(theta) * std::sin(phi), std::cos(theta), -std::sin(theta) * std::cos(phi), 0};
                 normals.push_back(n);
                 positions.push_back({n.x, n.y, n.z + 4.0f, 1.0f});
             }
         }
         std::vector<std::uint32_t> indices;
-        for (int ring = 0; ring < kRings; ++ring) {
-            for (int segment = 0; segment < kSegments; ++segment) {
-                const auto a = static_cast<std::uint32_t>(ring * (kSegments + 1) + segment);
-                const auto b = a + kSegments + 1;
+        for (int ring = 0; ring < rings; ++ring) {
+            for (int segment = 0; segment < segments; ++segment) {
+                const auto a = static_cast<std::uint32_t>(ring * (segments + 1) + segment);
+                const auto b = a + static_cast<std::uint32_t>(segments) + 1;
                 indices.insert(indices.end(), {a, a + 1, b, a + 1, b + 1, b});
             }
         }
@@ -204,6 +204,24 @@ TEST_F(SphereTest, LitSphereMatchesTheLightingEquationAtItsNearestPoint) {
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     drawSphere();
     EXPECT_EQ(readBack(device_.get()), image);
+}
+
+// A mesh of over 8192 vertices has them lit on several threads before assembly; the picture must be the
+// one a single thread draws.
+TEST_F(SphereTest, LargeMeshIsTheSameOnOneThreadAsOnSeveral) {
+    const int previous = soft::rasterThreadCount();
+    lightTheScene();
+    device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    soft::setRasterThreadCount(3);
+    drawSphere(100, 120);
+    const auto parallel = readBack(device_.get());
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    soft::setRasterThreadCount(1);
+    drawSphere(100, 120);
+    const auto single = readBack(device_.get());
+    soft::setRasterThreadCount(previous);
+    EXPECT_EQ(single, parallel);
+    EXPECT_NE(pixel(single, 400, 300), 0u);
 }
 
 }  // namespace

@@ -36,11 +36,58 @@ bool depthPasses(device::D3DCMPFUNC func, std::uint32_t incoming, std::uint32_t 
     }
 }
 
+// quantizeDepth of four fragments: the clamp to 0..1 (NaN to 0, since maxps returns its second operand
+// then), then the same double multiply, add and truncation.
+__m128i quantizeDepth4(__m128 z) {
+    z = _mm_min_ps(_mm_max_ps(z, _mm_setzero_ps()), _mm_set1_ps(1.0f));
+    const __m128d scale = _mm_set1_pd(16777215.0);
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128i lo = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(z), scale), half));
+    const __m128i hi = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(z, z)), scale), half));
+    return _mm_unpacklo_epi64(lo, hi);
+}
+
+// depthPasses for four fragments as lane masks; depths are below 2^24, so signed compares serve.
+__m128i depthPasses4(device::D3DCMPFUNC func, __m128i incoming, __m128i stored) {
+    const __m128i ones = _mm_set1_epi32(-1);
+    switch (func) {
+        case device::D3DCMP_NEVER: return _mm_setzero_si128();
+        case device::D3DCMP_LESS: return _mm_cmplt_epi32(incoming, stored);
+        case device::D3DCMP_EQUAL: return _mm_cmpeq_epi32(incoming, stored);
+        case device::D3DCMP_LESSEQUAL: return _mm_xor_si128(_mm_cmpgt_epi32(incoming, stored), ones);
+        case device::D3DCMP_GREATER: return _mm_cmpgt_epi32(incoming, stored);
+        case device::D3DCMP_NOTEQUAL: return _mm_xor_si128(_mm_cmpeq_epi32(incoming, stored), ones);
+        case device::D3DCMP_GREATEREQUAL: return _mm_xor_si128(_mm_cmplt_epi32(incoming, stored), ones);
+        case device::D3DCMP_ALWAYS:
+        default: return ones;
+    }
+}
+
+// The whole groups of four of a span's fragments, as depthTest below does them one by one; returns how
+// many fragments it tested.
+int depthTestSpan4(const PixelContext& c, std::uint32_t* values, const FragmentBatch& b, std::uint8_t* pass,
+                   int& passed) {
+    const int whole = b.count & ~3;
+    const __m128i depthBits = _mm_set1_epi32(0xFFFFFF);
+    for (int i = 0; i < whole; i += 4) {
+        __m128i* at = reinterpret_cast<__m128i*>(values + b.depthIndex[0] + i);
+        const __m128i word = _mm_loadu_si128(at);
+        const __m128i z = quantizeDepth4(_mm_load_ps(b.z + i));
+        const __m128i ok = depthPasses4(c.zFunc, z, _mm_and_si128(word, depthBits));
+        if (c.depthWrite) _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(ok, z), _mm_andnot_si128(ok, word)));
+        const int mask = _mm_movemask_ps(_mm_castsi128_ps(ok));
+        for (int k = 0; k < 4; ++k) pass[i + k] = static_cast<std::uint8_t>((mask >> k) & 1);
+        passed += __builtin_popcount(static_cast<unsigned>(mask));
+    }
+    return whole;
+}
+
 // Tests every fragment and stores passing depths; returns the number that passed.
 int depthTest(const PixelContext& c, const RenderTarget& target, const FragmentBatch& b, std::uint8_t* pass) {
     std::uint32_t* values = target.depth->values;
     int passed = 0;
-    for (int i = 0; i < b.count; ++i) {
+    const int done = b.contiguous ? depthTestSpan4(c, values, b, pass, passed) : 0;
+    for (int i = done; i < b.count; ++i) {
         const std::int32_t index = b.contiguous ? b.depthIndex[0] + i : b.depthIndex[i];
         const std::uint32_t z = quantizeDepth(b.z[i]);
         const bool ok = depthPasses(c.zFunc, z, values[index] & 0xFFFFFFu);

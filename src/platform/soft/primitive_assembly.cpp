@@ -1,6 +1,8 @@
 // Primitive assembly, culling and flat shading of the software device.
 #include "platform/soft/primitive_assembly.h"
 
+#include "platform/soft/raster_threads.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -17,6 +19,9 @@ constexpr std::uint64_t kMaxCachedVertices = 1u << 20;
 // The finished primitives go to the raster sink in batches of at most this many vertices (a multiple of
 // both 2 and 3); a whole draw of the engine fits in one.
 constexpr std::size_t kBatchVertices = 3u << 16;
+// Draws naming at least this many vertices process them on several threads, in chunks of kVertexChunk.
+constexpr std::uint64_t kParallelVertices = 8192;
+constexpr std::int64_t kVertexChunk = 2048;
 
 std::uint64_t readIndex(const IndexSource& source, std::uint64_t position) {
     const std::uint8_t* at = source.indices + position * source.indexSize;
@@ -153,6 +158,25 @@ void DrawPipeline::prepareCache(Context& context, std::uint64_t positions) {
     if (!context.dense) return;
     cache_.resize(span);
     cached_.assign(span, 0);
+    if (span >= kParallelVertices && rasterThreadCount() > 1) processAll(context);
+}
+
+// A large draw's vertices are processed up front, in chunks spread over the raster stage's threads. A
+// vertex's result depends on nothing but the vertex, so neither the split nor processing a vertex that
+// no primitive names changes the picture.
+void DrawPipeline::processAll(Context& context) {
+    const auto span = static_cast<std::int64_t>(cache_.size());
+    const auto chunks = static_cast<int>((span + kVertexChunk - 1) / kVertexChunk);
+    runRasterTasks(chunks, [&](int chunk) {
+        const std::int64_t first = static_cast<std::int64_t>(chunk) * kVertexChunk;
+        const std::int64_t end = std::min(span, first + kVertexChunk);
+        InputVertex in;
+        for (std::int64_t slot = first; slot < end; ++slot) {
+            fetchVertex(context.input, static_cast<std::uint64_t>(context.cacheFirst + slot), in);
+            processVertex(context.stage, in, cache_[static_cast<std::size_t>(slot)]);
+        }
+    });
+    std::fill(cached_.begin(), cached_.end(), std::uint8_t{1});
 }
 
 const ProcessedVertex* DrawPipeline::processed(Context& context, std::int64_t vertex) {

@@ -48,6 +48,7 @@ private:
     const ProcessedVertex* vertexAt(Context& context, std::uint64_t position);
     const ProcessedVertex* processed(Context& context, std::int64_t vertex);
     void prepareCache(Context& context, std::uint64_t positions);
+    void processAll(Context& context);
     void assembleTriangles(Context& context);
     void assembleLines(Context& context);
     void emitTriangle(Context& context, const ProcessedVertex& a, const ProcessedVertex& b,

@@ -251,14 +251,18 @@ bool spanTexCoords(const TriangleSetup& t, int py, int xStart, float& u, float& 
 // needed. Depth z is already divided by w and interpolates linearly.
 void interpolateSpan(const TriangleSetup& t, const PixelContext& context, int py, int xStart, int first,
                      int count, FragmentBatch& batch) {
-    alignas(16) float start[kChannelCount] = {};
-    alignas(16) float step[kChannelCount] = {};
-    const double offsetX = xStart - t.originX;
-    const double offsetY = py - t.originY;
-    for (int ch = 0; ch < kChannelCount; ++ch) {
-        if (!t.active[ch]) continue;
-        start[ch] = channelAt(t, ch, offsetX, offsetY);
-        step[ch] = static_cast<float>(t.ddx[ch]);
+    // channelAt for two channels at a time, inactive ones included (their values go unused).
+    static_assert(kChannelCount % 2 == 0);
+    alignas(16) float start[kChannelCount];
+    alignas(16) float step[kChannelCount];
+    const __m128d offsetX = _mm_set1_pd(xStart - t.originX);
+    const __m128d offsetY = _mm_set1_pd(py - t.originY);
+    for (int ch = 0; ch < kChannelCount; ch += 2) {
+        const __m128d ddx = _mm_loadu_pd(t.ddx + ch);
+        const __m128d at = _mm_add_pd(_mm_add_pd(_mm_loadu_pd(t.value + ch), _mm_mul_pd(ddx, offsetX)),
+                                      _mm_mul_pd(_mm_loadu_pd(t.ddy + ch), offsetY));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(start + ch), _mm_castps_si128(_mm_cvtpd_ps(at)));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(step + ch), _mm_castps_si128(_mm_cvtpd_ps(ddx)));
     }
     const bool fog = context.fogMode != device::D3DFOG_NONE;
     const bool fogFromW = fog && context.fogFromW;
