@@ -228,42 +228,50 @@ TEST(RasterSpan, RandomOverlays) {
     }
 }
 
-// Where exactSpanSteps claims every step exact, pixel i's fixed-point u computed with the general path's
-// float operations must be firstFixed + 256 i; and it must make the claim for plain overlay spans.
-TEST(RasterSpan, ExactStepsAgreeWithTheFloatSteps) {
+// Wherever unitRunAt claims a run, pixel i's fixed-point u computed with the general path's float
+// operations must be firstFixed + 256 (i - first); and runs must cover most of a plain overlay's span,
+// scrolled or not.
+TEST(RasterSpan, UnitRunsAgreeWithTheFloatSteps) {
     std::uint32_t seed = 5;
-    int claimed = 0;
-    for (int n = 0; n < 3000; ++n) {
+    std::int64_t claimed = 0, pixels = 0;
+    for (int n = 0; n < 400; ++n) {
         soft::SamplerConfig sampler;
         sampler.width = 1 << (nextRandom(seed) % 12);
         const float scale = static_cast<float>(sampler.width) * 256.0f;
         soft::TexturedSpan span;
-        span.count = 1 + static_cast<int>(nextRandom(seed) % 3000);
+        span.count = 1 + static_cast<int>(nextRandom(seed) % 2000);
         span.du = 1.0f / static_cast<float>(sampler.width);
-        // Starts whose fixed-point u spans 2^8 to 2^28, around where the float steps stop being exact,
-        // on coarse grids (as overlay coordinates are) and fine ones.
-        const float magnitude = std::ldexp(1.0f, static_cast<int>(nextRandom(seed) % 21) + 8) / scale;
+        // Starts whose fixed-point u spans 2^-4 to 2^31, around where the float steps stop being exact
+        // or leave the sampler's range, on coarse grids (as overlay coordinates are) and fine ones.
+        const float magnitude = std::ldexp(1.0f, static_cast<int>(nextRandom(seed) % 36) - 4) / scale;
         const float fraction = static_cast<float>(nextRandom(seed) % 4096) / 2048.0f - 1.0f;
         const float grid = std::ldexp(1.0f, -static_cast<int>(nextRandom(seed) % 24));
         span.u = n % 4 == 0 ? fraction * magnitude : std::round(fraction * magnitude / grid) * grid;
-        const soft::SpanSteps steps = soft::exactSpanSteps(sampler, span);
-        if (!steps.exact) continue;
-        ++claimed;
-        for (int i = 0; i < span.count; ++i) {
-            const float u = span.u + span.du * static_cast<float>(i);
-            const int fixed = _mm_cvtsi128_si32(soft::pixel::texelFixed4(_mm_set1_ps(u), scale, -127.5f));
-            ASSERT_EQ(fixed, steps.firstFixed + 256 * i) << "u " << span.u << " width " << sampler.width << " i " << i;
+        pixels += span.count;
+        for (int first = 0; first < span.count; ++first) {
+            const soft::UnitRun run = soft::unitRunAt(sampler, span, first);
+            ASSERT_EQ(run.first, first);
+            ASSERT_LE(run.end, span.count);
+            if (first == 0 || first % 97 == 0) claimed += run.end - run.first;
+            for (int i = run.first; i < run.end; ++i) {
+                const float u = span.u + span.du * static_cast<float>(i);
+                const int fixed = _mm_cvtsi128_si32(soft::pixel::texelFixed4(_mm_set1_ps(u), scale, -127.5f));
+                ASSERT_EQ(fixed, run.firstFixed + 256 * (i - first))
+                    << "u " << span.u << " width " << sampler.width << " run from " << first << " at " << i;
+            }
         }
     }
-    EXPECT_GT(claimed, 500);
+    EXPECT_GT(claimed, pixels / 10);
 
     soft::SamplerConfig sampler;
     sampler.width = 256;
     soft::TexturedSpan overlay;
     overlay.u = 0.5f / 256.0f, overlay.du = 1.0f / 256.0f, overlay.count = 800;
-    EXPECT_TRUE(soft::exactSpanSteps(sampler, overlay).exact);
+    EXPECT_EQ(soft::unitRunAt(sampler, overlay, 0).end, 800);
+    overlay.u = 0.3f / 256.0f;
+    EXPECT_EQ(soft::unitRunAt(sampler, overlay, 520).end, 800);
     overlay.du = 1.01f / 256.0f;
-    EXPECT_FALSE(soft::exactSpanSteps(sampler, overlay).exact);
+    EXPECT_EQ(soft::unitRunAt(sampler, overlay, 0).end, 0);
 }
 
 // Draws the shortcut must leave to the batch pipeline still come out the same: a turned quad (v changes

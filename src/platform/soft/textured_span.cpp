@@ -14,6 +14,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "platform/soft/pixel_math.h"
 #include "platform/soft/raster_cpu.h"
@@ -52,16 +53,6 @@ SpanRows spanRows(const SamplerConfig& s, float v) {
     rows.bottom = s.texels + static_cast<std::ptrdiff_t>((row + 1) & (s.height - 1)) * s.pitch;
     rows.weight = fixed & 255;
     return rows;
-}
-
-// Multiples of g up to 2^24 g in magnitude are floats (for g not below the smallest normal float's ulp).
-bool onGrid(double value, double g) { return std::fabs(value) <= 16777216.0 * g; }
-
-// The largest power of two that x (normal, non-zero) is a multiple of.
-double granularity(float x) {
-    int exponent = 0;
-    const auto mantissa = static_cast<std::uint32_t>(std::ldexp(std::fabs(std::frexp(x, &exponent)), 24));
-    return std::ldexp(1.0, exponent - 24 + std::countr_zero(mantissa));
 }
 
 // Colours of four pixels as 16-bit lanes: pixels 0 and 1 in lo, 2 and 3 in hi.
@@ -128,6 +119,24 @@ Wide4 filter4(const SpanRows& rows, const std::int32_t* x, __m128i x0, __m128i f
     return {lerp256(top.lo, bottom.lo, vertical), lerp256(top.hi, bottom.hi, vertical)};
 }
 
+// filter4 for four samples of a unit run whose columns column..column+3 (and column + 4, for a non-zero
+// fraction) lie inside the texture row: side by side, with one fraction, so plain loads and a constant
+// weight replace the per-sample addressing.
+Wide4 filterUnit4(const SpanRows& rows, int column, int fraction) {
+    const __m128i weight = _mm_set1_epi16(static_cast<short>(fraction));
+    const auto filterRowAt = [&](const std::uint32_t* row) {
+        const Wide4 left = widen(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + column)));
+        if (fraction == 0) return left;
+        const Wide4 right = widen(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + column + 1)));
+        return Wide4{lerp256(left.lo, right.lo, weight), lerp256(left.hi, right.hi, weight)};
+    };
+    const Wide4 top = filterRowAt(rows.top);
+    if (rows.weight == 0) return top;
+    const Wide4 bottom = filterRowAt(rows.bottom);
+    const __m128i vertical = _mm_set1_epi16(static_cast<short>(rows.weight));
+    return {lerp256(top.lo, bottom.lo, vertical), lerp256(top.hi, bottom.hi, vertical)};
+}
+
 // round(src * a / 255 + dst * (255 - a) / 255) per channel, a = src's alpha: lerp4 of shadeBatch.
 __m128i blendOver(__m128i src, __m128i dst) {
     const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(src, 0xFF), 0xFF);
@@ -150,7 +159,7 @@ __m128i shade4(const SpanProgram& p, Wide4 c, __m128i diffuse, __m128i dst) {
 }
 
 // The span's pixels four at a time; the last group reads and writes only its own pixels.
-void drawSpanSse2(const SpanProgram& p, const TexturedSpan& span, const SpanRows& rows, const SpanSteps& steps) {
+void drawSpanSse2(const SpanProgram& p, const TexturedSpan& span, const SpanRows& rows) {
     const SamplerConfig& s = p.sampler;
     const float scaleU = static_cast<float>(s.width) * 256.0f;
     const int mask = s.width - 1;
@@ -163,14 +172,25 @@ void drawSpanSse2(const SpanProgram& p, const TexturedSpan& span, const SpanRows
     __m128 index = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);
     const __m128i diffuse = widen(_mm_set1_epi32(static_cast<int>(span.diffuse))).lo;
     alignas(16) std::int32_t x[4];
+    const bool unitSteps = span.du * scaleU == 256.0f;
+    UnitRun run;
     for (int i = 0; i < span.count; i += 4, index = _mm_add_ps(index, _mm_set1_ps(4.0f))) {
-        // The same float operations as interpolateSpan and the sampler, so the same texel positions.
-        const __m128i fu =
-            steps.exact ? _mm_add_epi32(_mm_set1_epi32(steps.firstFixed + 256 * i), _mm_setr_epi32(0, 256, 512, 768))
-                        : pixel::texelFixed4(_mm_add_ps(u, _mm_mul_ps(du, index)), scaleU, kHalfTexelOffset);
-        const __m128i x0 = _mm_and_si128(_mm_srai_epi32(fu, 8), maskU);
-        _mm_store_si128(reinterpret_cast<__m128i*>(x), x0);
-        const Wide4 texel = filter4(rows, x, x0, _mm_and_si128(fu, fraction), mask);
+        // Pixels of a unit run step the fixed-point u as an integer, the others compute it with the same
+        // float operations as interpolateSpan and the sampler: the same texel positions either way.
+        if (unitSteps && i + 4 > run.end) run = unitRunAt(s, span, i);
+        const bool inRun = i + 4 <= run.end;
+        const int fixed = inRun ? run.firstFixed + 256 * (i - run.first) : 0;
+        const int column = (fixed >> 8) & mask;
+        Wide4 texel;
+        if (inRun && column + ((fixed & 255) == 0 ? 3 : 4) <= mask) {
+            texel = filterUnit4(rows, column, fixed & 255);
+        } else {
+            const __m128i fu = inRun ? _mm_add_epi32(_mm_set1_epi32(fixed), _mm_setr_epi32(0, 256, 512, 768))
+                                     : pixel::texelFixed4(_mm_add_ps(u, _mm_mul_ps(du, index)), scaleU, kHalfTexelOffset);
+            const __m128i x0 = _mm_and_si128(_mm_srai_epi32(fu, 8), maskU);
+            _mm_store_si128(reinterpret_cast<__m128i*>(x), x0);
+            texel = filter4(rows, x, x0, _mm_and_si128(fu, fraction), mask);
+        }
         std::uint32_t* out = span.pixels + i;
         if (span.count - i >= 4) {
             const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
@@ -188,28 +208,88 @@ void drawSpanSse2(const SpanProgram& p, const TexturedSpan& span, const SpanRows
 
 }  // namespace
 
-// The general path computes, for pixel i, floor(((u + du * i) * scale) - 127.5) with every operation
-// rounded to float. With du * scale = 256 (du = 1 / width, a power of two) du * i is exact. u and
-// du * i are multiples of the finer of their granularities g, so their sum is exact while it stays within
-// 2^24 g; times scale (a power of two) is exact; and the subtraction of 127.5 (a multiple of 0.5) is
-// exact while the result stays within 2^24 min(g scale, 0.5). The bounds are checked at the span's
-// ends, which bound every pixel between them. Then the fixed-point u is floor(u scale - 127.5) + 256 i.
-SpanSteps exactSpanSteps(const SamplerConfig& sampler, const TexturedSpan& span) {
-    SpanSteps steps;
+// Unit runs. The general path computes pixel i's fixed-point u as floor(fl(fl(u + du i) scale) - 127.5),
+// each operation rounded to float (du i is exact: du = 1 / width is a power of two, as is scale).
+// Float rounding to nearest, ties to even, commutes with adding an even multiple of the float spacing
+// wherever the sum stays in one binade (between consecutive powers of two). So while the exact sums
+// u + du j stay in the binade of b = fl(u + du i) and du is at least twice its spacing, fl(u + du j) =
+// b + du (j - i); times scale that is b scale + 256 (j - i), exactly; and while b scale - 127.5 + 256 (j - i)
+// stays in one binade whose spacing is at most 128, fl(... - 127.5) is its rounding plus 256 (j - i).
+// Its floor then grows by exactly 256 per pixel.
+//
+// A span whose u + du j are all exact on the grid of u's lowest set bit needs no binade limit for the
+// first step; unitRunWhole checks that case for the whole span at once.
+namespace {
+
+// 2^e for |e| well inside the double range.
+double powerOfTwo(int e) { return std::bit_cast<double>(static_cast<std::uint64_t>(1023 + e) << 52); }
+
+// floor(log2 |x|) for finite non-zero x, normal doubles; and the float case.
+int binadeOf(double x) { return static_cast<int>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7FF) - 1023; }
+int binadeOf(float x) { return static_cast<int>((std::bit_cast<std::uint32_t>(x) >> 23) & 0xFF) - 127; }
+
+int fixedOf(float b, float scale) {
+    return _mm_cvtsi128_si32(pixel::texelFixed4(_mm_set1_ps(b), scale, kHalfTexelOffset));
+}
+
+// How many pixels after the one whose exact sum lies within half a spacing of b keep the exact sums
+// u + du j in b's binade, with du at least twice the spacing there; -1 when none may start at b.
+double sumSteps(float b, double du) {
+    const double spacing = powerOfTwo(binadeOf(b) - 23);
+    if (du < 2.0 * spacing) return -1.0;
+    const double magnitude = std::fabs(static_cast<double>(b));
+    const double bottom = powerOfTwo(binadeOf(b));
+    if (b > 0.0f) {
+        // Rising sums: the first is above bottom unless b is bottom itself; the last below 2 bottom.
+        if (magnitude == bottom) return -1.0;
+        return std::ceil((2.0 * bottom - magnitude - spacing / 2.0) / du) - 1.0;
+    }
+    // Negative sums rise towards zero and shrink: the last must not drop below bottom.
+    return std::floor((magnitude - spacing / 2.0 - bottom) / du);
+}
+
+// How many further pixels keep d + 256 k (exact) in the binade of d with a spacing of at most 128 and
+// a magnitude below 2^30 (inside the sampler's clamp); -1 when none.
+double fixedSteps(double d) {
+    if (d == 0.0 || std::fabs(d) >= 1073741824.0) return -1.0;
+    const double bottom = powerOfTwo(binadeOf(d));
+    if (d > 0.0) return std::ceil((2.0 * bottom - d) / 256.0) - 1.0;
+    return std::floor((-d - bottom) / 256.0);
+}
+
+// The whole span is one run when every u + du j is exact: u and du j are multiples of the finer of
+// u's lowest set bit and du, g, so their sums are floats while within 2^24 g; and the subtraction of
+// 127.5 is exact while within 2^24 min(g scale, 0.5). The ends of the span bound every pixel.
+bool unitRunWhole(float u, double du, double scale, int count) {
+    if (u != 0.0f && std::fabs(u) < std::numeric_limits<float>::min()) return false;
+    const auto bits = std::bit_cast<std::uint32_t>(u);
+    const double lowestBit = u == 0.0f ? du : powerOfTwo(binadeOf(u) - 23 + std::countr_zero(bits | 0x800000u));
+    const double g = std::min(lowestBit, du);
+    const double last = static_cast<double>(u) + du * (count - 1);
+    const auto onGrid = [](double value, double grid) { return std::fabs(value) <= 16777216.0 * grid; };
+    const double fixedGrid = std::min(g * scale, 0.5);
+    return onGrid(u, g) && onGrid(last, g) && onGrid(u * scale + kHalfTexelOffset, fixedGrid) &&
+           onGrid(last * scale + kHalfTexelOffset, fixedGrid);
+}
+
+}  // namespace
+
+UnitRun unitRunAt(const SamplerConfig& sampler, const TexturedSpan& span, int i) {
+    UnitRun run{i, i, 0};
     const float scale = static_cast<float>(sampler.width) * 256.0f;
-    if (span.du * scale != 256.0f || !std::isfinite(span.u)) return steps;
-    if (span.u != 0.0f && std::fabs(span.u) < 1.1754943508222875e-38) return steps;  // subnormal
-    const double du = span.du;
-    const double grid = span.u == 0.0f ? du : std::min(granularity(span.u), du);
-    const double last = static_cast<double>(span.u) + du * (span.count - 1);
-    if (!onGrid(span.u, grid) || !onGrid(last, grid)) return steps;
-    const double first = static_cast<double>(span.u) * scale + kHalfTexelOffset;
-    const double end = last * scale + kHalfTexelOffset;
-    const double fixedGrid = std::min(grid * scale, 0.5);
-    if (!onGrid(first, fixedGrid) || !onGrid(end, fixedGrid)) return steps;
-    steps.exact = true;
-    steps.firstFixed = static_cast<int>(std::floor(first));
-    return steps;
+    if (i >= span.count || span.du * scale != 256.0f) return run;  // du * scale is exact: scale is 2^k
+    const float b = span.u + span.du * static_cast<float>(i);
+    if (!std::isfinite(b)) return run;
+    run.firstFixed = fixedOf(b, scale);
+    if (i == 0 && unitRunWhole(span.u, span.du, scale, span.count)) {
+        run.end = span.count;
+        return run;
+    }
+    if (std::fabs(b) < std::numeric_limits<float>::min()) return run;
+    const double steps = std::min({sumSteps(b, span.du), fixedSteps(static_cast<double>(b) * scale + kHalfTexelOffset),
+                                   static_cast<double>(span.count - 1 - i)});
+    if (steps >= 0.0) run.end = i + 1 + static_cast<int>(steps);
+    return run;
 }
 
 SpanProgram prepareSpanProgram(const PixelContext& c) {
@@ -232,11 +312,10 @@ bool spanProgramFits(const SpanProgram& program, const TriangleSetup& setup) {
 void drawTexturedSpan(const SpanProgram& program, const TexturedSpan& span) {
     if (span.count <= 0) return;
     const SpanRows rows = spanRows(program.sampler, span.v);
-    const SpanSteps steps = exactSpanSteps(program.sampler, span);
     if (program.avx2) {
-        drawTexturedSpanAvx2(program, span, rows, steps);
+        drawTexturedSpanAvx2(program, span, rows);
     } else {
-        drawSpanSse2(program, span, rows, steps);
+        drawSpanSse2(program, span, rows);
     }
 }
 

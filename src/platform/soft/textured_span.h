@@ -47,14 +47,17 @@ struct SpanRows {
     int weight = 0;  // 0..255; 0 leaves the bottom row out, as the filter would weigh it by zero
 };
 
-// A span whose u advances by exactly one texel per pixel, with every float step of the general path
-// (du * i, u + that, times the texel scale, minus half a texel) exact: then pixel i's fixed-point u
-// is firstFixed + 256 i, and the kernels step it as an integer instead of computing it per pixel.
-struct SpanSteps {
-    bool exact = false;
+// Pixels [first, end) of a span whose fixed-point u is firstFixed + 256 (i - first) exactly: a run
+// where u advances by exactly one texel per pixel (du = 1 / width) and the general path's float steps
+// (u + du * i, times the texel scale, minus half a texel) round alike from pixel to pixel. The kernels
+// step u as an integer there instead of computing it per pixel.
+struct UnitRun {
+    int first = 0;
+    int end = 0;  // end == first: no run starts at first
     int firstFixed = 0;
 };
 
-SpanSteps exactSpanSteps(const SamplerConfig& sampler, const TexturedSpan& span);
+// The longest run starting at pixel i that the checks in textured_span.cpp can prove.
+UnitRun unitRunAt(const SamplerConfig& sampler, const TexturedSpan& span, int i);
 
 }  // namespace soft

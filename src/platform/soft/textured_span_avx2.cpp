@@ -138,6 +138,30 @@ VELBRY_AVX2_INLINE void filter8(const SpanRows& rows, __m256i verticalWeight, __
     hi = pixel::lerp256Scaled(hi, bottomHi, verticalWeight);
 }
 
+VELBRY_AVX2_INLINE __m256i load(const std::uint32_t* at) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+}
+
+// filter8 for eight samples of a unit run whose columns column..column+7 (and column + 8, for a non-zero
+// fraction) lie inside the texture row: side by side, with one fraction, so plain loads and a constant
+// weight replace the per-sample addressing.
+VELBRY_AVX2_INLINE void filterUnit8(const SpanRows& rows, __m256i verticalWeight, int column, int fraction,
+                                    __m256i& lo, __m256i& hi) {
+    const __m256i weight = _mm256_set1_epi16(static_cast<short>(fraction << 7));
+    __m256i bottomLo, bottomHi;
+    if (fraction == 0) {
+        widen8(load(rows.top + column), lo, hi);
+        if (rows.weight == 0) return;
+        widen8(load(rows.bottom + column), bottomLo, bottomHi);
+    } else {
+        filterPairs(load(rows.top + column), load(rows.top + column + 1), weight, weight, lo, hi);
+        if (rows.weight == 0) return;
+        filterPairs(load(rows.bottom + column), load(rows.bottom + column + 1), weight, weight, bottomLo, bottomHi);
+    }
+    lo = pixel::lerp256Scaled(lo, bottomLo, verticalWeight);
+    hi = pixel::lerp256Scaled(hi, bottomHi, verticalWeight);
+}
+
 VELBRY_AVX2_INLINE __m256i blendOver8(__m256i src, __m256i dst) {
     const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(src, 0xFF), 0xFF);
     const __m256i inverse = _mm256_sub_epi16(_mm256_set1_epi16(255), alpha);
@@ -166,8 +190,7 @@ VELBRY_AVX2_INLINE __m256i shade8(__m256i lo, __m256i hi, __m256i diffuse, __m25
 // group of fewer than eight pixels reads and writes only its own pixels, through lane masks; its other
 // lanes compute texel positions past the span, which still address texels inside the texture.
 template <bool Modulate, bool Blend>
-VELBRY_AVX2 void drawLoop8(const SamplerConfig& s, const TexturedSpan& span, const SpanRows rows,
-                           const SpanSteps steps) {
+VELBRY_AVX2 void drawLoop8(const SamplerConfig& s, const TexturedSpan& span, const SpanRows rows) {
     const float scaleU = static_cast<float>(s.width) * 256.0f;
     const int mask = s.width - 1;
     const __m256 u = _mm256_set1_ps(span.u);
@@ -175,20 +198,32 @@ VELBRY_AVX2 void drawLoop8(const SamplerConfig& s, const TexturedSpan& span, con
     const __m256i verticalWeight = _mm256_set1_epi16(static_cast<short>(rows.weight << 7));
     std::uint32_t* const pixels = span.pixels;
     const int count = span.count;
+    const bool unitSteps = span.du * scaleU == 256.0f;
+    UnitRun run;
     __m256i diffuse, unused;
     widen8(_mm256_set1_epi32(static_cast<int>(span.diffuse)), diffuse, unused);
     // Pixel indices as floats, stepped in the vector: exact below 2^24, and free of the scalar
     // conversion's dependency on a register from the previous step.
     __m256 index = _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f);
     for (int i = 0; i < count; i += 8, index = _mm256_add_ps(index, _mm256_set1_ps(8.0f))) {
-        // The same float operations as interpolateSpan and the sampler, so the same texel positions.
-        const __m256i fu =
-            steps.exact
-                ? _mm256_add_epi32(_mm256_set1_epi32(steps.firstFixed + 256 * i),
-                                   _mm256_setr_epi32(0, 256, 512, 768, 1024, 1280, 1536, 1792))
-                : pixel::texelFixed8(_mm256_add_ps(u, _mm256_mul_ps(du, index)), scaleU, kHalfTexelOffset);
+        if (unitSteps && i + 8 > run.end) run = unitRunAt(s, span, i);
         __m256i lo, hi;
-        filter8(rows, verticalWeight, fu, mask, lo, hi);
+        if (i + 8 <= run.end) {
+            const int fixed = run.firstFixed + 256 * (i - run.first);
+            const int column = (fixed >> 8) & mask;
+            const int fraction = fixed & 255;
+            if (column + (fraction == 0 ? 7 : 8) <= mask) {
+                filterUnit8(rows, verticalWeight, column, fraction, lo, hi);
+            } else {
+                const __m256i steps = _mm256_setr_epi32(0, 256, 512, 768, 1024, 1280, 1536, 1792);
+                filter8(rows, verticalWeight, _mm256_add_epi32(_mm256_set1_epi32(fixed), steps), mask, lo, hi);
+            }
+        } else {
+            // The same float operations as interpolateSpan and the sampler, so the same texel positions.
+            const __m256i fu =
+                pixel::texelFixed8(_mm256_add_ps(u, _mm256_mul_ps(du, index)), scaleU, kHalfTexelOffset);
+            filter8(rows, verticalWeight, fu, mask, lo, hi);
+        }
         std::uint32_t* out = pixels + i;
         if (count - i >= 8) {
             __m256i* out8 = reinterpret_cast<__m256i*>(out);
@@ -204,12 +239,11 @@ VELBRY_AVX2 void drawLoop8(const SamplerConfig& s, const TexturedSpan& span, con
 
 }  // namespace
 
-VELBRY_AVX2 void drawTexturedSpanAvx2(const SpanProgram& p, const TexturedSpan& span, const SpanRows& rows,
-                                      const SpanSteps& steps) {
+VELBRY_AVX2 void drawTexturedSpanAvx2(const SpanProgram& p, const TexturedSpan& span, const SpanRows& rows) {
     if (p.modulate) {
-        p.blend ? drawLoop8<true, true>(p.sampler, span, rows, steps) : drawLoop8<true, false>(p.sampler, span, rows, steps);
+        p.blend ? drawLoop8<true, true>(p.sampler, span, rows) : drawLoop8<true, false>(p.sampler, span, rows);
     } else {
-        p.blend ? drawLoop8<false, true>(p.sampler, span, rows, steps) : drawLoop8<false, false>(p.sampler, span, rows, steps);
+        p.blend ? drawLoop8<false, true>(p.sampler, span, rows) : drawLoop8<false, false>(p.sampler, span, rows);
     }
 }
 

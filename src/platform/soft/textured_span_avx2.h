@@ -6,7 +6,6 @@
 namespace soft {
 
 // Draws the span (count > 0). Call only when rasterUsesAvx2().
-void drawTexturedSpanAvx2(const SpanProgram& program, const TexturedSpan& span, const SpanRows& rows,
-                          const SpanSteps& steps);
+void drawTexturedSpanAvx2(const SpanProgram& program, const TexturedSpan& span, const SpanRows& rows);
 
 }  // namespace soft
