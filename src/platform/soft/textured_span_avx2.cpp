@@ -120,20 +120,29 @@ VELBRY_AVX2_INLINE void fetchRow(const std::uint32_t* row, const RowFetch& f, __
 // first texel unchanged, so samples on texel centres and rows with a zero vertical weight skip it.
 VELBRY_AVX2_INLINE void filter8(const SpanRows& rows, __m256i verticalWeight, __m256i fu, int mask, __m256i& lo,
                                 __m256i& hi) {
-    RowFetch f;
-    f.mask = mask;
-    f.x0 = _mm256_and_si256(_mm256_srai_epi32(fu, 8), _mm256_set1_epi32(mask));
-    f.first = _mm_cvtsi128_si32(_mm256_castsi256_si128(f.x0));
-    f.offset = _mm256_sub_epi32(f.x0, _mm256_set1_epi32(f.first));
+    const __m256i x0 = _mm256_and_si256(_mm256_srai_epi32(fu, 8), _mm256_set1_epi32(mask));
+    const int first = _mm_cvtsi128_si32(_mm256_castsi256_si128(x0));
+    const __m256i offset = _mm256_sub_epi32(x0, _mm256_set1_epi32(first));
     const __m256i fraction = _mm256_and_si256(fu, _mm256_set1_epi32(255));
-    f.centred = _mm256_testz_si256(fraction, fraction);
+    const bool centred = _mm256_testz_si256(fraction, fraction);
     // Offsets 0..7 are exactly those without bits outside the low three.
-    f.window = f.first + 8 <= mask && _mm256_testz_si256(f.offset, _mm256_set1_epi32(~7));
-    spreadScaledWeights(_mm256_slli_epi32(fraction, 7), f.wLo, f.wHi);
-    fetchRow(rows.top, f, lo, hi);
-    if (rows.weight == 0) return;
-    __m256i bottomLo, bottomHi;
-    fetchRow(rows.bottom, f, bottomLo, bottomHi);
+    const bool window = first + 8 <= mask && _mm256_testz_si256(offset, _mm256_set1_epi32(~7));
+    __m256i wLo, wHi, bottomLo, bottomHi;
+    spreadScaledWeights(_mm256_slli_epi32(fraction, 7), wLo, wHi);
+    if (window && !centred) {
+        // The usual case of a magnified texture, kept free of the other cases' bookkeeping.
+        __m256i left, right;
+        window8(rows.top, first, offset, left, right);
+        filterPairs(left, right, wLo, wHi, lo, hi);
+        if (rows.weight == 0) return;
+        window8(rows.bottom, first, offset, left, right);
+        filterPairs(left, right, wLo, wHi, bottomLo, bottomHi);
+    } else {
+        const RowFetch f{mask, first, x0, offset, centred, window, wLo, wHi};
+        fetchRow(rows.top, f, lo, hi);
+        if (rows.weight == 0) return;
+        fetchRow(rows.bottom, f, bottomLo, bottomHi);
+    }
     lo = pixel::lerp256Scaled(lo, bottomLo, verticalWeight);
     hi = pixel::lerp256Scaled(hi, bottomHi, verticalWeight);
 }
@@ -163,7 +172,10 @@ VELBRY_AVX2_INLINE void filterUnit8(const SpanRows& rows, __m256i verticalWeight
 }
 
 VELBRY_AVX2_INLINE __m256i blendOver8(__m256i src, __m256i dst) {
-    const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(src, 0xFF), 0xFF);
+    // Each pixel's alpha lane (bytes 6 and 7 of its 8) copied over its four lanes.
+    const __m256i replicate = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15,  //
+                                               6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
+    const __m256i alpha = _mm256_shuffle_epi8(src, replicate);
     const __m256i inverse = _mm256_sub_epi16(_mm256_set1_epi16(255), alpha);
     return pixel::div255x2(_mm256_add_epi16(_mm256_mullo_epi16(src, alpha), _mm256_mullo_epi16(dst, inverse)));
 }
