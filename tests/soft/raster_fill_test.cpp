@@ -177,7 +177,8 @@ TEST(RasterFill, BadInputDrawsNothing) {
 }
 
 // Many overlapping blended, textured, depth-tested triangles give the same picture on one thread as on
-// several, since each band draws the triangles in submission order.
+// several, since each band draws the triangles in submission order; enough of them that the parallel
+// binning splits them into chunks.
 TEST(RasterFill, PictureDoesNotDependOnThreadCount) {
     std::vector<std::uint32_t> texels(16 * 16);
     std::uint32_t seed = 12345;
@@ -187,7 +188,7 @@ TEST(RasterFill, PictureDoesNotDependOnThreadCount) {
     };
     for (auto& t : texels) t = next() | 0x80000000u;
     std::vector<ScreenVertex> v;
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < 10000; ++i) {
         const float cx = static_cast<float>(next() % 300), cy = static_cast<float>(next() % 200);
         for (int k = 0; k < 3; ++k) {
             const float x = cx + static_cast<float>(next() % 12000) / 100.0f - 60.0f;

@@ -1,6 +1,7 @@
 // drawTriangles: splits the target into row bands, draws each band's triangles in order (bands in
 // parallel for large draws) and feeds their spans to the pixel pipeline in batches.
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -24,6 +25,12 @@ constexpr int kMinBandHeight = 16;
 // Draws with less estimated coverage than this stay on the calling thread: waking workers would cost
 // more than it saves.
 constexpr std::int64_t kParallelArea = 12000;
+
+// Large draws bin their triangles to bands in chunks of at least this many, on all threads.
+constexpr std::size_t kTrianglesPerChunk = 4096;
+
+// Vertices beyond this are rejected by setup (triangle_setup.cpp keeps coordinates within 2^20).
+constexpr float kCoordinateLimit = 1048576.0f;
 
 struct DrawContext {
     const RenderTarget* target;
@@ -71,16 +78,11 @@ void drawTriangle(const DrawContext& d, std::size_t index, int bandTop, int band
     }
 }
 
-// Rows bandTop..bandBottom (inclusive); triangles listed in order, or all of them when list is null.
-void drawBand(const DrawContext& d, const std::vector<std::uint32_t>* list, std::size_t triangleCount,
-              int bandTop, int bandBottom) {
+// Rows bandTop..bandBottom (inclusive) of all triangles, in order.
+void drawBand(const DrawContext& d, std::size_t triangleCount, int bandTop, int bandBottom) {
     TriangleSetup setup;
     FragmentBatch batch;
-    if (list == nullptr) {
-        for (std::size_t i = 0; i < triangleCount; ++i) drawTriangle(d, i, bandTop, bandBottom, setup, batch);
-    } else {
-        for (std::uint32_t i : *list) drawTriangle(d, i, bandTop, bandBottom, setup, batch);
-    }
+    for (std::size_t i = 0; i < triangleCount; ++i) drawTriangle(d, i, bandTop, bandBottom, setup, batch);
 }
 
 // The triangle's rows inside the target, or false when it covers none of them.
@@ -106,25 +108,56 @@ std::int64_t estimateArea(const ScreenVertex* vertices, std::size_t triangleCoun
     return total;
 }
 
+// Rows the triangle may cover inside the target, cheaply: snapping moves a vertex by at most 1/512
+// pixel, so floor and ceiling of its unsnapped extent bound the pixel centres it covers. Non-finite or
+// far-off coordinates, which setup rejects, give false.
+bool rowRange(const ScreenVertex* v, const RenderTarget& t, int& top, int& bottom) {
+    const float lo = std::min({v[0].y, v[1].y, v[2].y});
+    const float hi = std::max({v[0].y, v[1].y, v[2].y});
+    const float left = std::min({v[0].x, v[1].x, v[2].x});
+    const float right = std::max({v[0].x, v[1].x, v[2].x});
+    if (!(lo >= -kCoordinateLimit && hi <= kCoordinateLimit && left >= -kCoordinateLimit && right <= kCoordinateLimit)) {
+        return false;
+    }
+    top = std::max(t.y0, static_cast<int>(std::floor(lo)));
+    bottom = std::min(t.y1 - 1, static_cast<int>(std::ceil(hi)));
+    return top <= bottom && std::floor(left) <= static_cast<float>(t.x1 - 1) && std::ceil(right) >= static_cast<float>(t.x0);
+}
+
+// Triangles are binned to bands in chunks on all threads: chunk c's list for band b holds its triangles
+// that may reach the band, in order, and each band then draws the chunks' lists in chunk order, which
+// is submission order.
 void drawParallel(const DrawContext& d, std::size_t triangleCount, int threadCount) {
     const RenderTarget& t = *d.target;
     const int rows = t.y1 - t.y0;
     const int bandHeight = std::max(kMinBandHeight, (rows + threadCount * kBandsPerThread - 1) /
                                                         (threadCount * kBandsPerThread));
-    const int bandCount = (rows + bandHeight - 1) / bandHeight;
-    std::vector<std::vector<std::uint32_t>> bands(static_cast<std::size_t>(bandCount));
-    for (std::size_t i = 0; i < triangleCount; ++i) {
-        int top = 0, bottom = 0;
-        std::int64_t area = 0;
-        if (!clippedRows(d.vertices + 3 * i, t, top, bottom, area)) continue;
-        for (int b = (top - t.y0) / bandHeight; b <= (bottom - t.y0) / bandHeight; ++b) {
-            bands[static_cast<std::size_t>(b)].push_back(static_cast<std::uint32_t>(i));
+    const auto bandCount = static_cast<std::size_t>((rows + bandHeight - 1) / bandHeight);
+    const std::size_t chunkCount =
+        std::clamp<std::size_t>(triangleCount / kTrianglesPerChunk, 1, static_cast<std::size_t>(threadCount) * 2);
+    const std::size_t chunkSize = (triangleCount + chunkCount - 1) / chunkCount;
+    std::vector<std::vector<std::uint32_t>> lists(chunkCount * bandCount);
+    runRasterTasks(static_cast<int>(chunkCount), [&](int c) {
+        const std::size_t end = std::min(triangleCount, (static_cast<std::size_t>(c) + 1) * chunkSize);
+        for (std::size_t i = static_cast<std::size_t>(c) * chunkSize; i < end; ++i) {
+            int top = 0, bottom = 0;
+            if (!rowRange(d.vertices + 3 * i, t, top, bottom)) continue;
+            for (int b = (top - t.y0) / bandHeight; b <= (bottom - t.y0) / bandHeight; ++b) {
+                lists[static_cast<std::size_t>(c) * bandCount + static_cast<std::size_t>(b)].push_back(
+                    static_cast<std::uint32_t>(i));
+            }
         }
-    }
-    runRasterTasks(bandCount, [&](int b) {
+    });
+    runRasterTasks(static_cast<int>(bandCount), [&](int b) {
         const int top = t.y0 + b * bandHeight;
         const int bottom = std::min(top + bandHeight, t.y1) - 1;
-        drawBand(d, &bands[static_cast<std::size_t>(b)], triangleCount, top, bottom);
+        TriangleSetup setup;
+        FragmentBatch batch;
+        for (std::size_t c = 0; c < chunkCount; ++c) {
+            for (std::uint32_t i : lists[c * bandCount + static_cast<std::size_t>(b)]) {
+                drawTriangle(d, i, top, bottom, setup, batch);
+            }
+        }
     });
 }
 
@@ -143,7 +176,7 @@ void drawTriangles(const RenderTarget& target, const PixelState& state, const Sc
     if (threads > 1 && estimateArea(vertices, triangleCount, clipped) >= kParallelArea) {
         drawParallel(d, triangleCount, threads);
     } else {
-        drawBand(d, nullptr, triangleCount, clipped.y0, clipped.y1 - 1);
+        drawBand(d, triangleCount, clipped.y0, clipped.y1 - 1);
     }
 }
 
