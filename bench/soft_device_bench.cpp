@@ -58,7 +58,8 @@ public:
         parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
         d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &parameters, &device_);
         IDirect3DSurface9* depth = nullptr;
-        device_->CreateDepthStencilSurface(kFrameWidth, kFrameHeight, D3DFMT_D24X8, D3DMULTISAMPLE_NONE, 0, TRUE, &depth, nullptr);
+        device_->CreateDepthStencilSurface(kFrameWidth, kFrameHeight, D3DFMT_D24X8, D3DMULTISAMPLE_NONE, 0, TRUE,
+                                           &depth, nullptr);
         depth_ = soft::Ref<IDirect3DSurface9>::adopt(depth);
         device_->SetDepthStencilSurface(depth);
     }

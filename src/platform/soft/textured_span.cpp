@@ -1,11 +1,13 @@
-// The textured span shortcut: program selection, the two texture rows of a span, and the SSE2 kernel.
+// The textured span shortcut: program selection, the two texture rows of a span, unit runs and the SSE2
+// kernel (the AVX2 one is in textured_span_avx2.cpp).
 //
 // Along a row of an axis-aligned rectangle at constant rhw, v does not change and u advances by a
 // constant step, so every pixel filters between the same two texture rows with the same vertical
-// weight. The kernel computes each pixel's texel position with exactly the float operations of
-// interpolateSpan and the sampler, then reads texel pairs straight from the two rows instead of
-// addressing four texels per pixel, and keeps colours in 16-bit lanes from the filter to the blend.
-// The filter, modulation and blend round exactly as sampleTexture, combineStages and shadeBatch do.
+// weight. The kernels compute each pixel's texel position with exactly the float operations of
+// interpolateSpan and the sampler, or step it as an integer where that is proven to give the same
+// (unit runs, below); then they read texels straight from the two rows instead of addressing four
+// texels per pixel, and keep colours in 16-bit lanes from the filter to the blend. The filter,
+// modulation and blend round exactly as sampleTexture, combineStages and shadeBatch do.
 #include "platform/soft/textured_span.h"
 
 #include <emmintrin.h>
@@ -185,8 +187,9 @@ void drawSpanSse2(const SpanProgram& p, const TexturedSpan& span, const SpanRows
         if (inRun && column + ((fixed & 255) == 0 ? 3 : 4) <= mask) {
             texel = filterUnit4(rows, column, fixed & 255);
         } else {
-            const __m128i fu = inRun ? _mm_add_epi32(_mm_set1_epi32(fixed), _mm_setr_epi32(0, 256, 512, 768))
-                                     : pixel::texelFixed4(_mm_add_ps(u, _mm_mul_ps(du, index)), scaleU, kHalfTexelOffset);
+            const __m128i fu =
+                inRun ? _mm_add_epi32(_mm_set1_epi32(fixed), _mm_setr_epi32(0, 256, 512, 768))
+                      : pixel::texelFixed4(_mm_add_ps(u, _mm_mul_ps(du, index)), scaleU, kHalfTexelOffset);
             const __m128i x0 = _mm_and_si128(_mm_srai_epi32(fu, 8), maskU);
             _mm_store_si128(reinterpret_cast<__m128i*>(x), x0);
             texel = filter4(rows, x, x0, _mm_and_si128(fu, fraction), mask);

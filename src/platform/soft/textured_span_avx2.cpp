@@ -241,7 +241,8 @@ VELBRY_AVX2 void drawLoop8(const SamplerConfig& s, const TexturedSpan& span, con
             __m256i* out8 = reinterpret_cast<__m256i*>(out);
             _mm256_storeu_si256(out8, shade8<Modulate, Blend>(lo, hi, diffuse, _mm256_loadu_si256(out8)));
         } else {
-            const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+            const __m256i lanes =
+                _mm256_cmpgt_epi32(_mm256_set1_epi32(count - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
             int* outInts = reinterpret_cast<int*>(out);
             const __m256i dst = _mm256_maskload_epi32(outInts, lanes);
             _mm256_maskstore_epi32(outInts, lanes, shade8<Modulate, Blend>(lo, hi, diffuse, dst));

@@ -116,12 +116,13 @@ bool rowRange(const ScreenVertex* v, const RenderTarget& t, int& top, int& botto
     const float hi = std::max({v[0].y, v[1].y, v[2].y});
     const float left = std::min({v[0].x, v[1].x, v[2].x});
     const float right = std::max({v[0].x, v[1].x, v[2].x});
-    if (!(lo >= -kCoordinateLimit && hi <= kCoordinateLimit && left >= -kCoordinateLimit && right <= kCoordinateLimit)) {
-        return false;
-    }
+    const bool inRange =
+        lo >= -kCoordinateLimit && hi <= kCoordinateLimit && left >= -kCoordinateLimit && right <= kCoordinateLimit;
+    if (!inRange) return false;  // NaN fails too
     top = std::max(t.y0, static_cast<int>(std::floor(lo)));
     bottom = std::min(t.y1 - 1, static_cast<int>(std::ceil(hi)));
-    return top <= bottom && std::floor(left) <= static_cast<float>(t.x1 - 1) && std::ceil(right) >= static_cast<float>(t.x0);
+    return top <= bottom && std::floor(left) <= static_cast<float>(t.x1 - 1) &&
+           std::ceil(right) >= static_cast<float>(t.x0);
 }
 
 // Triangles are binned to bands in chunks on all threads: chunk c's list for band b holds its triangles
