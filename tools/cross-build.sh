@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds both Windows targets with mingw-w64: i686 (the shipped 32-bit target) in
-# build-mingw32 and x86_64 (the one that runs here under wine64) in build-mingw64, warnings as errors.
+# build/mingw-i686 and x86_64 (the one that runs here under wine64) in build/mingw-x86_64, warnings as errors.
 # Usage: tools/cross-build.sh [ninja targets...]   (default: everything)
 set -euo pipefail
 
@@ -15,6 +15,6 @@ build() {
   ninja -C "$root/$dir" -j "$jobs" "${@:3}"
 }
 
-build i686 build-mingw32 "$@"
-build x86_64 build-mingw64 "$@"
+build i686 build/mingw-i686 "$@"
+build x86_64 build/mingw-x86_64 "$@"
 echo "cross-build: both Windows targets built"

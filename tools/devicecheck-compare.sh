@@ -9,8 +9,8 @@ usage() {
 usage: tools/devicecheck-compare.sh [options]
   --strict           exit 1 when a scene's PSNR is below the threshold
   --threshold DB     threshold for --strict and the BELOW marks (default 35)
-  --native-dir DIR   native build directory (default build-devicecheck)
-  --windows-dir DIR  x86_64 mingw build directory (default build-mingw64)
+  --native-dir DIR   native build directory (default build/release)
+  --windows-dir DIR  x86_64 mingw build directory (default build/mingw-x86_64)
   --out DIR          output directory (default <windows-dir>/devicecheck-compare)
   --no-build         use the devicecheck binaries already built
 USAGE
@@ -19,8 +19,8 @@ USAGE
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 strict=0
 threshold=35
-native_dir="$root/build-devicecheck"
-windows_dir="$root/build-mingw64"
+native_dir="$root/build/release"
+windows_dir="$root/build/mingw-x86_64"
 out_dir=""
 build=1
 while [ $# -gt 0 ]; do
