@@ -1,5 +1,5 @@
 // The pixel pipeline through drawTriangles: depth functions and writes, blend factors and rounding,
-// table fog, texture stage combiners and the specular add.
+// table fog, texture stage combiners and adding specular light.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -96,7 +96,7 @@ struct SurfaceLook {
     bool flat = false;   // D3DSHADE_FLAT instead of D3DSHADE_GOURAUD
 };
 
-// Lighting on with the material as colour source, specular on when the specular colour is not black.
+// Lighting on with the material as colour source, specular on when its specular colour is not black.
 void setLitSurface(const SceneContext& context, const SurfaceLook& look);
 
 // The engine's solid draw: mesh declaration, positions on stream 0, normals on stream 2 when lit or the

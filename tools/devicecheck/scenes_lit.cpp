@@ -44,7 +44,7 @@ void drawLitCubeFlat(const SceneContext& context) {
     enablePointLight(context, 0, {-3.0f, 3.0f, 0.0f}, 0xFFFFFFFF, 30.0f, 1.0f, 0.1f, 0.0f);
     enablePointLight(context, 1, {3.0f, -2.0f, 3.0f}, 0xFF40FF80, 10.0f, 0.5f, 0.1f, 0.02f);
 
-    // Flat shading takes each triangle's colour from its first vertex; the specular term varies per vertex
+    // Flat shading takes each triangle's colour from its first vertex; its specular term varies per vertex
     // even on one face, so the two triangles of a face can differ.
     const MeshBuffers& flat = context.resources.mesh(makeFlatCube());
     setLitSurface(context, {.ambient = 0xFF202020,

@@ -156,7 +156,7 @@ void lightVertex(const LightingSetup& setup, const InputVertex& vertex, Color4& 
     Vec3 normal = transformByMat3(vertex.normal, setup.normalMatrix);
     if (setup.normalizeNormals) normal = normalize3(normal);
 
-    // The specular half vector lies between the directions to the light and to the eye: towards the camera
+    // The half vector for specular light lies between the directions to the light and to the eye: towards the camera
     // at the origin of camera space with a local viewer, else along -z (an eye infinitely far away, in
     // left-handed camera space where the camera looks along +z).
     Vec3 towardsEye{0.0f, 0.0f, -1.0f};
