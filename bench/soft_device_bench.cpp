@@ -24,6 +24,7 @@
 #include <cstring>
 #include <vector>
 
+#include "device/texture_binding.h"
 #include "device/shared_render_state.h"
 #include "frame_reference.h"
 #include "platform/soft/raster_threads.h"
@@ -107,15 +108,7 @@ soft::Ref<IDirect3DTexture9> noiseTexture(IDirect3DDevice9& d) {
 // filtering, the screen projection (frame pixels to clip space with w = z), no depth, no lighting,
 // SRCALPHA / INVSRCALPHA blending.
 void setOverlayState(IDirect3DDevice9& d, IDirect3DTexture9* texture, IDirect3DVertexDeclaration9* quad) {
-    d.SetTexture(0, texture);
-    d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    bindModulatedTexture(d, texture);
     D3DMATRIX projection{};
     projection._11 = 2.0f / kFrameWidth;
     projection._22 = -2.0f / kFrameHeight;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <numbers>
 
+#include "device/texture_binding.h"
 #include "device/color.h"
 
 namespace devicecheck {
@@ -278,15 +279,7 @@ void drawFan(const SceneContext& context, const std::array<QuadVertex, 4>& verti
 void drawOverlay(const SceneContext& context, const Overlay& overlay) {
     IDirect3DDevice9& d = context.device;
     if (overlay.texture != nullptr) {
-        d.SetTexture(0, overlay.texture);
-        d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-        d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-        d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-        d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-        d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        bindModulatedTexture(d, overlay.texture);
     } else {
         d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
         d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "device/texture_binding.h"
 #include "scenes.h"
 
 namespace devicecheck {
@@ -82,15 +83,7 @@ void drawSpritesFan(const SceneContext& context) {
     d.SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    d.SetTexture(0, context.resources.texture(makeSoftDot(32)));
-    d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    bindModulatedTexture(d, context.resources.texture(makeSoftDot(32)));
     setWorld(context, math::matIdentity());
 
     // A helix around the sphere, in camera space; alpha grows along it. Sprites behind the sphere are hidden.
