@@ -13,6 +13,8 @@ packages=(
   mingw-w64 wine64 xvfb xauth libgl1-mesa-dri
   # image comparison and video output
   imagemagick ffmpeg
+  # other XM players and sound tools the music is checked against
+  openmpt123 xmp sox
 )
 
 missing=()

@@ -1,0 +1,15 @@
+// Reads an XM module through the registered file operations into a Module.
+#pragma once
+
+#include <string>
+
+#include "music/module.h"
+
+namespace music {
+
+// Null when the file cannot be opened or is not a module this loader accepts; the reason of the last
+// failure is kept for tools that report it (lastLoadError).
+Module* loadModule(const char* name, SampleDataHook hook);
+const std::string& lastLoadError();
+
+}  // namespace music
