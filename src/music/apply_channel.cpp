@@ -1,0 +1,100 @@
+// applyChannel: the only place where the replayer writes voices. Voices live in the playback state;
+// a retriggered note moves to the partner voice so that the old one can fade out through the mixer's ramp.
+#include "music/apply_channel.h"
+
+#include <cstdlib>
+
+#include "music/periods.h"
+#include "music/playback_state.h"
+
+namespace music {
+namespace {
+
+// 255 / 2^35 as float32: (volume 64) x (envelope 64) x (fadeout 65536) x (global 64) scales to 127.5.
+constexpr float kVolumeScale = 7.4214768e-9f;
+
+Voice& partnerOf(Voice& voice) {
+    auto& voices = playbackState().voices;
+    const std::ptrdiff_t index = &voice - voices.data();
+    const std::ptrdiff_t partner = index < kPartnerVoiceDistance ? index + kPartnerVoiceDistance
+                                                                 : index - kPartnerVoiceDistance;
+    return voices[static_cast<std::size_t>(partner)];
+}
+
+void triggerVoice(Channel& channel, const Sample& sample) {
+    Voice* voice = channel.voice;
+    if (voice->sample != nullptr) {
+        Voice& partner = partnerOf(*voice);
+        const std::int32_t partnerIndex = partner.index;
+        partner = *voice;
+        partner.index = partnerIndex;
+        voice->volume = 0;
+        voice->gainA = 0;
+        voice->gainB = 0;
+        voice = &partner;
+        channel.voice = voice;
+    }
+    voice->sample = &sample;
+    if (voice->startOffset >= sample.loopStart + sample.loopLength) {
+        voice->startOffset = 0;
+    }
+    voice->position = static_cast<std::int32_t>(voice->startOffset);
+    voice->fraction = 0;
+    voice->direction = Direction::Forward;
+    voice->startOffset = 0;
+    voice->currentGainA = 0;
+    voice->currentGainB = 0;
+    voice->rampFramesLeft = 0;
+}
+
+void applyVolume(const Channel& channel, const Module& module, Voice& voice) {
+    const double product = static_cast<double>(channel.volume + channel.volumeOffset) *
+                           static_cast<double>(channel.volumeEnvelope.value) *
+                           static_cast<double>(channel.fadeoutVolume) * static_cast<double>(module.globalVolume);
+    const std::int32_t volume = static_cast<std::int32_t>(product * static_cast<double>(kVolumeScale));
+    voice.volume = volume;
+    voice.gainA = voice.panning * volume / 255;
+    voice.gainB = (255 - voice.panning) * volume / 255;
+}
+
+void applyPanning(const Channel& channel, Voice& voice) {
+    const std::int32_t room = (128 - std::abs(channel.panning - 128)) / 32;
+    std::int32_t pan = channel.panning + room * (channel.panningEnvelope.value - 32);
+    pan = pan < 0 ? 0 : (pan > 255 ? 255 : pan);
+    voice.panning = pan;
+    voice.gainA = voice.volume * pan / 255;
+    voice.gainB = (255 - pan) * voice.volume / 255;
+}
+
+}  // namespace
+
+void applyChannel(Channel& channel, const Sample& sample, const Module& module) {
+    if (channel.voice == nullptr) {
+        return;
+    }
+    if (static_cast<std::int64_t>(channel.period) + channel.periodOffset == 0) {
+        channel.flags &= static_cast<std::uint8_t>(~kUpdateFrequency);
+    }
+    if ((channel.flags & kUpdateTrigger) != 0) {
+        triggerVoice(channel, sample);
+    }
+    Voice& voice = *channel.voice;
+    if ((channel.flags & kUpdateVolume) != 0) {
+        applyVolume(channel, module, voice);
+    }
+    if ((channel.flags & kUpdatePanning) != 0) {
+        applyPanning(channel, voice);
+    }
+    if ((channel.flags & kUpdateFrequency) != 0) {
+        const std::int32_t frequency =
+            periodFrequency(module.linearFrequencies(), channel.period, channel.periodOffset);
+        setVoiceStep(voice, frequency, playbackState().mixRate);
+    }
+    if ((channel.flags & kUpdateRestart) != 0) {
+        voice.position = 0;
+        voice.fraction = 0;
+        voice.startOffset = 0;
+    }
+}
+
+}  // namespace music

@@ -1,0 +1,358 @@
+// Effect column steps, dispatched through one const table by effect type. Where an effect has a memory,
+// a non-zero parameter is stored first and the memory is what acts, so a zero parameter repeats the
+// last one.
+#include "music/effects.h"
+
+#include <array>
+
+#include "music/envelope.h"
+#include "music/extended_effects.h"
+#include "music/modulators.h"
+#include "music/periods.h"
+#include "music/replayer.h"
+
+namespace music {
+namespace {
+
+using EffectStep = void (*)(EffectCall&);
+
+// Portamento down has no musical limit; beyond this period every table already gives the 100 Hz floor,
+// and stopping here keeps the period from overflowing on an endless slide.
+constexpr std::int32_t kMaxPeriod = 1 << 24;
+constexpr std::int32_t kMinPortamentoUpPeriod = 56;
+
+void remember(std::uint8_t& memory, std::uint8_t parameter) {
+    if (parameter != 0) {
+        memory = parameter;
+    }
+}
+
+void raisePeriod(Channel& channel, std::int32_t amount) {
+    channel.period = channel.period > kMaxPeriod - amount ? kMaxPeriod : channel.period + amount;
+}
+
+void volumeSlide(Channel& channel) {
+    const std::int32_t x = channel.volumeSlideMemory >> 4;
+    const std::int32_t y = channel.volumeSlideMemory & 0x0F;
+    if (x != 0) {
+        channel.volume = channel.volume + x > 64 ? 64 : channel.volume + x;
+    } else {
+        channel.volume = channel.volume - y < 0 ? 0 : channel.volume - y;
+    }
+    channel.flags |= kUpdateVolume;
+}
+
+void clearPortaFlags(Channel& channel) {
+    channel.flags &= static_cast<std::uint8_t>(~(kUpdateFrequency | kUpdateTrigger));
+}
+
+void arpeggioLater(EffectCall& call) {
+    if (call.cell.parameter == 0) {
+        return;
+    }
+    const std::int32_t phase = call.module.tickCounter % 3;
+    const std::int32_t semitones = phase == 1 ? call.x() : (phase == 2 ? call.y() : 0);
+    Channel& channel = call.channel;
+    if (call.module.linearFrequencies()) {
+        channel.periodOffset = 64 * semitones;
+    } else {
+        channel.periodOffset = amigaPeriod(channel.realNote + semitones, call.sample.finetune) -
+                               amigaPeriod(channel.realNote, call.sample.finetune);
+    }
+    channel.flags |= kUpdateFrequency;
+}
+
+void portamentoUpFirst(EffectCall& call) { remember(call.channel.portamentoUpMemory, call.cell.parameter); }
+
+void portamentoUpLater(EffectCall& call) {
+    Channel& channel = call.channel;
+    channel.period -= 4 * channel.portamentoUpMemory;
+    if (channel.period < kMinPortamentoUpPeriod) {
+        channel.period = kMinPortamentoUpPeriod;
+    }
+    channel.periodOffset = 0;
+    channel.flags |= kUpdateFrequency;
+}
+
+void portamentoDownFirst(EffectCall& call) { remember(call.channel.portamentoDownMemory, call.cell.parameter); }
+
+void portamentoDownLater(EffectCall& call) {
+    raisePeriod(call.channel, 4 * call.channel.portamentoDownMemory);
+    call.channel.periodOffset = 0;
+    call.channel.flags |= kUpdateFrequency;
+}
+
+void tonePortamentoFirst(EffectCall& call) {
+    remember(call.channel.tonePortamentoSpeed, call.cell.parameter);
+    call.channel.tonePortamentoTarget = call.channel.notePeriod;
+    clearPortaFlags(call.channel);
+}
+
+void tonePortamentoLater(EffectCall& call) {
+    call.channel.periodOffset = 0;
+    tonePortamento(call.channel);
+}
+
+void vibratoFirst(EffectCall& call) {
+    if (call.x() != 0) {
+        call.channel.vibratoSpeed = call.x();
+    }
+    if (call.y() != 0) {
+        call.channel.vibratoDepth = call.y();
+    }
+    vibrato(call.channel);
+}
+
+void vibratoLater(EffectCall& call) {
+    vibrato(call.channel);
+    advanceVibrato(call.channel);
+}
+
+void tonePortamentoVolumeSlideFirst(EffectCall& call) {
+    call.channel.tonePortamentoTarget = call.channel.notePeriod;
+    remember(call.channel.volumeSlideMemory, call.cell.parameter);
+    clearPortaFlags(call.channel);
+}
+
+void tonePortamentoVolumeSlideLater(EffectCall& call) {
+    tonePortamentoLater(call);
+    volumeSlide(call.channel);
+}
+
+void vibratoVolumeSlideFirst(EffectCall& call) {
+    remember(call.channel.volumeSlideMemory, call.cell.parameter);
+    vibrato(call.channel);
+}
+
+void vibratoVolumeSlideLater(EffectCall& call) {
+    vibratoLater(call);
+    volumeSlide(call.channel);
+}
+
+void tremoloFirst(EffectCall& call) {
+    if (call.x() != 0) {
+        call.channel.tremoloSpeed = call.x();
+    }
+    if (call.y() != 0) {
+        call.channel.tremoloDepth = call.y();
+    }
+}
+
+void tremoloLater(EffectCall& call) { tremolo(call.channel); }
+
+void setPanningFirst(EffectCall& call) {
+    call.channel.panning = call.cell.parameter;
+    call.channel.flags |= kUpdatePanning;
+}
+
+// An offset past the loop end cannot start the new note; the running voice restarts from frame 0.
+void sampleOffsetFirst(EffectCall& call) {
+    Channel& channel = call.channel;
+    if (call.cell.parameter != 0) {
+        channel.sampleOffsetMemory = call.cell.parameter;
+    }
+    const std::uint64_t offset = static_cast<std::uint64_t>(channel.sampleOffsetMemory) * 256;
+    const std::uint64_t loopEnd = static_cast<std::uint64_t>(call.sample.loopStart) + call.sample.loopLength;
+    if (offset < loopEnd) {
+        if (channel.voice != nullptr) {
+            channel.voice->startOffset = static_cast<std::uint32_t>(offset);
+        }
+    } else {
+        channel.flags = static_cast<std::uint8_t>((channel.flags & ~kUpdateTrigger) | kUpdateRestart);
+    }
+}
+
+void volumeSlideFirst(EffectCall& call) { remember(call.channel.volumeSlideMemory, call.cell.parameter); }
+
+void volumeSlideLater(EffectCall& call) { volumeSlide(call.channel); }
+
+void positionJumpFirst(EffectCall& call) {
+    Module& module = call.module;
+    module.nextRow = 0;
+    module.nextOrder = call.cell.parameter >= module.songLength ? 0 : call.cell.parameter;
+    call.row->jumpSeen = true;
+}
+
+void setVolumeFirst(EffectCall& call) {
+    call.channel.volume = call.cell.parameter;
+    call.channel.flags |= kUpdateVolume;
+}
+
+// The parameter's nibbles are read as two decimal digits: 0x45 is row 45.
+void patternBreakFirst(EffectCall& call) {
+    Module& module = call.module;
+    const std::int32_t row = 10 * call.x() + call.y();
+    module.nextRow = row > 63 ? 0 : row;
+    if (!call.row->jumpSeen) {
+        module.nextOrder = module.currentOrder + 1;
+    }
+    if (module.nextOrder >= module.songLength) {
+        module.nextOrder = 0;
+    }
+}
+
+void speedFirst(EffectCall& call) {
+    if (call.cell.parameter >= 32) {
+        setBpm(call.module, call.cell.parameter);
+    } else {
+        call.module.speed = call.cell.parameter;
+    }
+}
+
+void globalVolumeFirst(EffectCall& call) {
+    call.module.globalVolume = call.cell.parameter > 64 ? 64 : call.cell.parameter;
+    call.channel.flags |= kUpdateVolume;
+}
+
+void globalVolumeSlideFirst(EffectCall& call) { remember(call.module.globalVolumeSlideMemory, call.cell.parameter); }
+
+void globalVolumeSlideLater(EffectCall& call) {
+    Module& module = call.module;
+    const std::int32_t x = module.globalVolumeSlideMemory >> 4;
+    const std::int32_t y = module.globalVolumeSlideMemory & 0x0F;
+    if (x != 0) {
+        module.globalVolume = module.globalVolume + x > 64 ? 64 : module.globalVolume + x;
+    } else if (y != 0) {
+        module.globalVolume = module.globalVolume - y < 0 ? 0 : module.globalVolume - y;
+    }
+}
+
+void envelopePositionFirst(EffectCall& call) {
+    if ((call.instrument.volumeType & kEnvelopeOn) != 0) {
+        setEnvelopePosition(call.channel.volumeEnvelope, volumeEnvelopeShape(call.instrument), call.cell.parameter);
+    }
+}
+
+void panningSlideFirst(EffectCall& call) {
+    if (call.cell.parameter != 0) {
+        call.channel.panningSlideMemory = call.cell.parameter;
+        call.channel.flags |= kUpdatePanning;
+    }
+}
+
+void panningSlideLater(EffectCall& call) {
+    Channel& channel = call.channel;
+    const std::int32_t x = channel.panningSlideMemory >> 4;
+    const std::int32_t y = channel.panningSlideMemory & 0x0F;
+    if (x != 0) {
+        channel.panning = channel.panning + x > 255 ? 255 : channel.panning + x;
+    } else if (y != 0) {
+        channel.panning = channel.panning - y < 0 ? 0 : channel.panning - y;
+    }
+    channel.flags |= kUpdatePanning;
+}
+
+void multiRetriggerFirst(EffectCall& call) {
+    if (call.cell.parameter != 0) {
+        call.channel.multiRetriggerVolumeChange = call.x();
+        call.channel.multiRetriggerInterval = call.y();
+    }
+}
+
+void multiRetriggerLater(EffectCall& call) {
+    Channel& channel = call.channel;
+    const std::int32_t interval = channel.multiRetriggerInterval;
+    if (interval == 0 || call.module.tickCounter % interval != 0) {
+        return;
+    }
+    if (channel.multiRetriggerVolumeChange != 0) {
+        const std::int32_t volume = multiRetriggerVolume(channel.volume, channel.multiRetriggerVolumeChange);
+        channel.volume = volume < 0 ? 0 : (volume > 64 ? 64 : volume);
+        channel.flags |= kUpdateVolume;
+    }
+    channel.flags |= kUpdateTrigger;
+}
+
+void tremorFirst(EffectCall& call) {
+    if (call.cell.parameter != 0) {
+        call.channel.tremorOnTicks = static_cast<std::uint8_t>(call.x() + 1);
+        call.channel.tremorOffTicks = static_cast<std::uint8_t>(call.y() + 1);
+    }
+    tremor(call.channel);
+}
+
+void tremorLater(EffectCall& call) { tremor(call.channel); }
+
+void extraFinePortamentoFirst(EffectCall& call) {
+    Channel& channel = call.channel;
+    if (call.x() == 1) {
+        remember(channel.extraFinePortamentoUpMemory, call.y());
+        channel.period -= channel.extraFinePortamentoUpMemory;
+    } else if (call.x() == 2) {
+        remember(channel.extraFinePortamentoDownMemory, call.y());
+        raisePeriod(channel, channel.extraFinePortamentoDownMemory);
+    }
+}
+
+struct EffectEntry {
+    EffectStep first = nullptr;
+    EffectStep later = nullptr;
+};
+
+constexpr std::array<EffectEntry, 34> kEffects = [] {
+    std::array<EffectEntry, 34> table{};
+    table[0] = {nullptr, arpeggioLater};
+    table[1] = {portamentoUpFirst, portamentoUpLater};
+    table[2] = {portamentoDownFirst, portamentoDownLater};
+    table[3] = {tonePortamentoFirst, tonePortamentoLater};
+    table[4] = {vibratoFirst, vibratoLater};
+    table[5] = {tonePortamentoVolumeSlideFirst, tonePortamentoVolumeSlideLater};
+    table[6] = {vibratoVolumeSlideFirst, vibratoVolumeSlideLater};
+    table[7] = {tremoloFirst, tremoloLater};
+    table[8] = {setPanningFirst, nullptr};
+    table[9] = {sampleOffsetFirst, nullptr};
+    table[10] = {volumeSlideFirst, volumeSlideLater};
+    table[11] = {positionJumpFirst, nullptr};
+    table[12] = {setVolumeFirst, nullptr};
+    table[13] = {patternBreakFirst, nullptr};
+    table[14] = {extendedFirstTick, extendedLaterTick};
+    table[15] = {speedFirst, nullptr};
+    table[16] = {globalVolumeFirst, nullptr};
+    table[17] = {globalVolumeSlideFirst, globalVolumeSlideLater};
+    // 20 (key off) acts in processRow itself.
+    table[21] = {envelopePositionFirst, nullptr};
+    table[25] = {panningSlideFirst, panningSlideLater};
+    table[27] = {multiRetriggerFirst, multiRetriggerLater};
+    table[29] = {tremorFirst, tremorLater};
+    table[33] = {extraFinePortamentoFirst, nullptr};
+    return table;
+}();
+
+}  // namespace
+
+std::int32_t multiRetriggerVolume(std::int32_t volume, std::uint8_t change) {
+    static constexpr std::array<std::int32_t, 16> kSteps = {0, -1, -2, -4, -8, -16, 0, 0,
+                                                            0, 1,  2,  4,  8,  16,  0, 0};
+    switch (change) {
+    case 6:
+        return volume * 2 / 3;
+    case 7:
+        return volume >> 1;
+    case 14:
+        return volume * 3 / 2;
+    case 15:
+        return volume * 2;
+    default:
+        return volume + kSteps[change & 0x0F];
+    }
+}
+
+void effectFirstTick(Channel& channel, const Cell& cell, Sample& sample, const Instrument& instrument,
+                     Module& module, RowContext& row) {
+    if (cell.effect >= kEffects.size() || kEffects[cell.effect].first == nullptr) {
+        return;
+    }
+    EffectCall call{channel, cell, sample, instrument, module, &row};
+    kEffects[cell.effect].first(call);
+}
+
+void effectLaterTick(Channel& channel, const Cell& cell, Sample& sample, const Instrument& instrument,
+                     Module& module) {
+    if (cell.effect >= kEffects.size() || kEffects[cell.effect].later == nullptr) {
+        return;
+    }
+    EffectCall call{channel, cell, sample, instrument, module, nullptr};
+    kEffects[cell.effect].later(call);
+}
+
+}  // namespace music
