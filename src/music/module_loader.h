@@ -11,5 +11,7 @@ namespace music {
 // failure is kept for tools that report it (lastLoadError).
 Module* loadModule(const char* name, SampleDataHook hook);
 const std::string& lastLoadError();
+// Waits for the output thread to finish its block, stops playback and deletes the module (null: nothing).
+void freeModule(Module* module);
 
 }  // namespace music

@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "music/music.h"
 #include "sequence/timeline.h"
 
 namespace shell {
@@ -15,6 +16,7 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     std::array<Constructor, kMainClassCount> table{};
     table.fill(&graph::nullConstructor);
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
+    table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     return table;
 }
 

@@ -1,0 +1,70 @@
+// The music object: module loading from its own copy of the blob, and playback start and stop.
+#include "music/music.h"
+
+#include <cstring>
+#include <utility>
+
+#include "music/audio_output.h"
+#include "music/file_callbacks.h"
+#include "music/module_loader.h"
+
+namespace music {
+namespace {
+
+constexpr std::size_t kLengthFieldSize = 4;
+
+std::int32_t readLengthField(const std::uint8_t* field) {
+    const std::uint32_t value = static_cast<std::uint32_t>(field[0]) | static_cast<std::uint32_t>(field[1]) << 8 |
+                                static_cast<std::uint32_t>(field[2]) << 16 |
+                                static_cast<std::uint32_t>(field[3]) << 24;
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+Music::Music(std::vector<std::uint8_t> block) : block_(std::move(block)) {}
+
+// The graph normally lives until the process ends; a store destroyed earlier (tools, tests) must not
+// leave the output thread playing a freed module.
+Music::~Music() { freeModule(module_); }
+
+bool Music::start() {
+    // A second start plays the song again from a fresh load rather than leaking the first module.
+    freeModule(module_);
+    module_ = nullptr;
+    setFileCallbacks(memoryFileCallbacks());
+    if (block_.size() < kLengthFieldSize) {
+        setMemoryFile(nullptr, 0);
+    } else {
+        setMemoryFile(block_.data() + kLengthFieldSize, readLengthField(block_.data()));
+    }
+    module_ = loadModule(nullptr, nullptr);
+    setMemoryFile(nullptr, 0);
+    if (module_ == nullptr) {
+        return false;
+    }
+    return startPlayback(module_);
+}
+
+void Music::stop() {
+    if (module_ != nullptr) {
+        stopPlayback(module_);
+    }
+}
+
+Music* makeMusic(graph::ObjectStore& store, graph::Blob module) {
+    std::vector<std::uint8_t> block;
+    if (module.lengthField != nullptr) {
+        const std::int32_t length = readLengthField(module.lengthField);
+        if (length >= 0 && static_cast<std::size_t>(length) <= module.bytes.size()) {
+            block.resize(kLengthFieldSize + static_cast<std::size_t>(length));
+            std::memcpy(block.data(), module.lengthField, kLengthFieldSize);
+            if (length > 0) {
+                std::memcpy(block.data() + kLengthFieldSize, module.bytes.data(), static_cast<std::size_t>(length));
+            }
+        }
+    }
+    return store.make<Music>(std::move(block));
+}
+
+}  // namespace music

@@ -1,0 +1,84 @@
+// The table of audio backends, the lookup by name and the process's selected device.
+#include "platform/audio_factory.h"
+
+#include <algorithm>
+
+#include "music/audio_output.h"
+#include "platform/headless/offline_audio.h"
+#ifdef VELBRY_HAVE_SDL2_AUDIO
+#include "platform/sdl2/sdl2_audio.h"
+#endif
+#ifdef _WIN32
+#include "platform/win32/winmm_audio.h"
+#endif
+
+namespace platform {
+namespace {
+
+template <typename Device>
+std::unique_ptr<music::AudioDevice> make() {
+    return std::make_unique<Device>();
+}
+
+// Preferred first; the offline device comes last: it plays nothing unless its owner moves its clock.
+constexpr AudioBackend kBackends[] = {
+#ifdef _WIN32
+    {"winmm", &make<win32::WinmmAudioDevice>},
+#endif
+#ifdef VELBRY_HAVE_SDL2_AUDIO
+    {"sdl2", &make<sdl2::Sdl2AudioDevice>},
+#endif
+    {"offline", &make<headless::OfflineAudioDevice>},
+};
+
+std::unique_ptr<music::AudioDevice>& selectedDevice() {
+    static std::unique_ptr<music::AudioDevice> device;
+    return device;
+}
+
+}  // namespace
+
+std::span<const AudioBackend> audioBackends() { return kBackends; }
+
+std::string_view defaultAudioBackend() { return kBackends[0].name; }
+
+std::string audioBackendNames() {
+    std::string names;
+    for (const AudioBackend& backend : kBackends) {
+        if (!names.empty()) {
+            names += ", ";
+        }
+        names += backend.name;
+    }
+    return names;
+}
+
+AudioDeviceCreation createAudioDevice(std::string_view name) {
+    const auto found = std::find_if(std::begin(kBackends), std::end(kBackends),
+                                    [name](const AudioBackend& backend) { return backend.name == name; });
+    AudioDeviceCreation result;
+    if (found == std::end(kBackends)) {
+        result.error = "unknown audio device '" + std::string(name) + "' (available: " + audioBackendNames() + ")";
+        return result;
+    }
+    result.device = found->create();
+    return result;
+}
+
+bool selectAudioDevice(std::string_view name, std::string& error) {
+    std::unique_ptr<music::AudioDevice>& selected = selectedDevice();
+    if (selected != nullptr && music::audioOutput().device == selected.get()) {
+        error = "the audio device cannot change while the music plays";
+        return false;
+    }
+    AudioDeviceCreation creation = createAudioDevice(name);
+    if (creation.device == nullptr) {
+        error = creation.error;
+        return false;
+    }
+    selected = std::move(creation.device);
+    music::setAudioDevice(selected.get());
+    return true;
+}
+
+}  // namespace platform
