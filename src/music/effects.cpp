@@ -16,19 +16,12 @@ namespace {
 
 using EffectStep = void (*)(EffectCall&);
 
-// Portamento down has no musical limit; beyond this period every table already gives the 100 Hz floor,
-// and stopping here keeps the period from overflowing on an endless slide.
-constexpr std::int32_t kMaxPeriod = 1 << 24;
 constexpr std::int32_t kMinPortamentoUpPeriod = 56;
 
 void remember(std::uint8_t& memory, std::uint8_t parameter) {
     if (parameter != 0) {
         memory = parameter;
     }
-}
-
-void raisePeriod(Channel& channel, std::int32_t amount) {
-    channel.period = channel.period > kMaxPeriod - amount ? kMaxPeriod : channel.period + amount;
 }
 
 void volumeSlide(Channel& channel) {
@@ -66,7 +59,7 @@ void portamentoUpFirst(EffectCall& call) { remember(call.channel.portamentoUpMem
 
 void portamentoUpLater(EffectCall& call) {
     Channel& channel = call.channel;
-    channel.period -= 4 * channel.portamentoUpMemory;
+    channel.period = slidePeriod(channel.period, -4 * channel.portamentoUpMemory);
     if (channel.period < kMinPortamentoUpPeriod) {
         channel.period = kMinPortamentoUpPeriod;
     }
@@ -77,7 +70,7 @@ void portamentoUpLater(EffectCall& call) {
 void portamentoDownFirst(EffectCall& call) { remember(call.channel.portamentoDownMemory, call.cell.parameter); }
 
 void portamentoDownLater(EffectCall& call) {
-    raisePeriod(call.channel, 4 * call.channel.portamentoDownMemory);
+    call.channel.period = slidePeriod(call.channel.period, 4 * call.channel.portamentoDownMemory);
     call.channel.periodOffset = 0;
     call.channel.flags |= kUpdateFrequency;
 }
@@ -277,10 +270,10 @@ void extraFinePortamentoFirst(EffectCall& call) {
     Channel& channel = call.channel;
     if (call.x() == 1) {
         remember(channel.extraFinePortamentoUpMemory, call.y());
-        channel.period -= channel.extraFinePortamentoUpMemory;
+        channel.period = slidePeriod(channel.period, -channel.extraFinePortamentoUpMemory);
     } else if (call.x() == 2) {
         remember(channel.extraFinePortamentoDownMemory, call.y());
-        raisePeriod(channel, channel.extraFinePortamentoDownMemory);
+        channel.period = slidePeriod(channel.period, channel.extraFinePortamentoDownMemory);
     }
 }
 

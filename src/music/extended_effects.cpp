@@ -3,6 +3,7 @@
 #include "music/extended_effects.h"
 
 #include "music/channel_lookup.h"
+#include "music/periods.h"
 #include "music/volume_column.h"
 
 namespace music {
@@ -60,11 +61,11 @@ void extendedFirstTick(EffectCall& call) {
     switch (call.x()) {
     case 0x1:
         remember(channel.finePortamentoUpMemory, y);
-        channel.period -= 4 * channel.finePortamentoUpMemory;
+        channel.period = slidePeriod(channel.period, -4 * channel.finePortamentoUpMemory);
         break;
     case 0x2:
         remember(channel.finePortamentoDownMemory, y);
-        channel.period += 4 * channel.finePortamentoDownMemory;
+        channel.period = slidePeriod(channel.period, 4 * channel.finePortamentoDownMemory);
         break;
     case 0x4:
         channel.waveformControl = static_cast<std::uint8_t>((channel.waveformControl & 0xF0) | y);

@@ -52,6 +52,12 @@ std::int32_t periodFrequency(bool linear, std::int32_t period, std::int32_t peri
     return frequency >= kMax ? std::numeric_limits<std::int32_t>::max() : static_cast<std::int32_t>(frequency);
 }
 
+std::int32_t slidePeriod(std::int32_t period, std::int32_t delta) {
+    constexpr std::int64_t kLimit = std::int64_t{1} << 24;
+    const std::int64_t sum = static_cast<std::int64_t>(period) + delta;
+    return static_cast<std::int32_t>(sum > kLimit ? kLimit : (sum < -kLimit ? -kLimit : sum));
+}
+
 void setVoiceStep(Voice& voice, std::int32_t frequency, std::int32_t mixRate) {
     if (mixRate <= 0) {
         return;

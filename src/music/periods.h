@@ -17,6 +17,10 @@ std::int32_t notePeriod(bool linear, std::int32_t realNote, std::int32_t finetun
 // int32 range so that malformed notes cannot overflow.
 std::int32_t periodFrequency(bool linear, std::int32_t period, std::int32_t periodOffset);
 
+// period + delta, held inside +-2^24: slides never overflow, and beyond that range every period
+// already plays at the 100 Hz floor (or the saturated top) of both tables.
+std::int32_t slidePeriod(std::int32_t period, std::int32_t delta);
+
 // Sets the voice's 32.32 step for a frequency (at least 100 Hz) at the mix rate.
 void setVoiceStep(Voice& voice, std::int32_t frequency, std::int32_t mixRate);
 

@@ -18,8 +18,11 @@ void slideVolumeUp(Channel& channel, std::int32_t amount) {
     channel.flags |= kUpdateVolume;
 }
 
+// Unclamped as the tracker does it, but held far outside 0..255 so that endless slides cannot overflow.
 void slidePanning(Channel& channel, std::int32_t amount) {
-    channel.panning += amount;
+    constexpr std::int32_t kLimit = 1 << 24;
+    const std::int32_t panning = channel.panning + amount;
+    channel.panning = panning > kLimit ? kLimit : (panning < -kLimit ? -kLimit : panning);
     channel.flags |= kUpdatePanning;
 }
 

@@ -2,6 +2,7 @@
 // frequency a voice gets, and safety on malformed modules.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -318,6 +319,64 @@ TEST(ReplayerSafety, MalformedIndicesPlaySilenceWithoutReadingOutside) {
     for (int c = 0; c < music::kMaxChannels; ++c) {
         const std::ptrdiff_t used = channel(c).voice - playbackState().voices.data();
         EXPECT_TRUE(used == c || used == c + 32) << "channel " << c;
+    }
+}
+
+// Random cells, instruments and envelopes: every voice a channel uses stays one of its two voices and
+// plays one of the module's samples (run under the sanitizer build to catch any stray read).
+TEST(ReplayerSafety, RandomSongsKeepChannelsOnTheirVoicesAndSamples) {
+    std::mt19937 random(2007);
+    const auto byte = [&random] { return static_cast<std::uint8_t>(random() & 0xFF); };
+    for (int song = 0; song < 40; ++song) {
+        Module module = makeSong(1 + static_cast<int>(random() % 32), 3, 1 + static_cast<int>(random() % 64),
+                                 {0, 1, 2, 5, 1}, static_cast<int>(random() % 8), 32 + byte(), (song & 1) != 0);
+        module.restartPosition = static_cast<std::int16_t>(random() % 8);
+        for (int i = 0; i < 4; ++i) {
+            music::Sample& sample = addInstrument(module, {.length = 1 + static_cast<std::uint32_t>(random() % 4000),
+                                                           .finetune = static_cast<std::int8_t>(byte()),
+                                                           .relativeNote = static_cast<std::int8_t>(byte())});
+            sample.volume = byte();
+            music::Instrument& instrument = module.instruments.back();
+            for (auto& slot : instrument.keymap) {
+                slot = static_cast<std::uint8_t>(random() % 20);
+            }
+            for (std::size_t p = 0; p < 12; ++p) {
+                instrument.volumeEnvelope[p] = {static_cast<std::uint16_t>(random() % 300), byte()};
+                instrument.panningEnvelope[p] = {static_cast<std::uint16_t>(p * 3), byte()};
+            }
+            instrument.volumePointCount = byte();
+            instrument.panningPointCount = static_cast<std::uint8_t>(random() % 14);
+            instrument.volumeType = byte();
+            instrument.panningType = byte();
+            instrument.volumeSustain = byte();
+            instrument.volumeLoopStart = static_cast<std::uint8_t>(random() % 14);
+            instrument.volumeLoopEnd = static_cast<std::uint8_t>(random() % 14);
+            instrument.vibratoType = static_cast<std::uint8_t>(random() % 6);
+            instrument.vibratoSweep = byte();
+            instrument.vibratoDepth = static_cast<std::uint8_t>(random() % 16);
+            instrument.vibratoRate = byte();
+            instrument.fadeout = static_cast<std::uint16_t>(random() & 0xFFFF);
+        }
+        for (music::Pattern& pattern : module.patterns) {
+            for (Cell& cell : pattern.cells) {
+                cell = {static_cast<std::uint8_t>(random() % 3 == 0 ? byte() : 0), static_cast<std::uint8_t>(random() % 7),
+                        byte(), static_cast<std::uint8_t>(random() % 36), byte()};
+            }
+        }
+        start(module);
+        for (int t = 0; t < 400; ++t) {
+            music::tick(module);
+            for (int c = 0; c < module.channelCount; ++c) {
+                const std::ptrdiff_t used = channel(c).voice - playbackState().voices.data();
+                ASSERT_TRUE(used == c || used == c + 32) << "song " << song << " channel " << c;
+                const music::Sample* sample = channel(c).voice->sample;
+                bool known = sample == nullptr || sample == &music::emptySample();
+                for (const auto& owned : module.sampleStore) {
+                    known = known || sample == owned.get();
+                }
+                ASSERT_TRUE(known) << "song " << song << " channel " << c;
+            }
+        }
     }
 }
 
