@@ -1,0 +1,258 @@
+// Offline rendering of an XM module to a WAV file with the engine's own loader, replayer and mixer.
+#include "render_song.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <unordered_set>
+
+#include "music/block_renderer.h"
+#include "music/file_callbacks.h"
+#include "music/module_loader.h"
+#include "music/playback_state.h"
+
+namespace xmrender {
+namespace {
+
+constexpr const char* kUsage = "usage: xmrender [--seconds N] INPUT.xm OUTPUT.wav";
+// Blocks as long as the audio output thread's, so that the file sounds exactly like the live output.
+constexpr std::int32_t kBlockFrames = (kSampleRate * 20 / 1000 + 3) & ~3;
+
+std::optional<double> parseSeconds(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    if (errno != 0 || end != text.c_str() + text.size() || !(value > 0.0) || value > kMaxSeconds) return std::nullopt;
+    return value;
+}
+
+// Watches the rows the song starts while renderBlock ticks it. One render at a time, so the tick hook
+// finds its watcher in a static.
+struct LoopWatch {
+    music::TickProcedure procedure = nullptr;  // the module's own tick
+    std::unordered_set<std::uint64_t> playedRows;
+    std::int64_t tickOffset = 0;  // where in the current block the next tick falls
+    std::optional<std::int64_t> stopOffset;
+};
+LoopWatch* activeWatch = nullptr;
+
+bool patternLoopRunning() {
+    for (const music::Channel& channel : music::playbackState().channels)
+        if (channel.patternLoopCounter != 0) return true;
+    return false;
+}
+
+void watchedTick(music::Module& module) {
+    LoopWatch& watch = *activeWatch;
+    const bool rowStart = module.tickCounter == 0;
+    // Asked before the row runs: the last pass of a pattern loop clears the counter on its final row.
+    const bool inPatternLoop = rowStart && patternLoopRunning();
+    if (watch.procedure != nullptr) watch.procedure(module);
+    const std::int64_t offset = watch.tickOffset;
+    // renderBlock takes the samples of this tick next, or the rest of the block when there are none.
+    watch.tickOffset = module.samplesPerTick > 0 ? offset + module.samplesPerTick : kBlockFrames;
+    if (!rowStart || watch.stopOffset) return;
+    const std::uint64_t row = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(module.currentOrder)) << 32) |
+                              static_cast<std::uint32_t>(module.currentRow);
+    if (!watch.playedRows.insert(row).second && !inPatternLoop) watch.stopOffset = offset;
+}
+
+// Stores `value` little-endian in `bytes` bytes at `offset`, whatever the host's byte order.
+void putLittleEndian(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+void putTag(std::vector<std::uint8_t>& out, std::size_t offset, const char* tag) {
+    for (std::size_t i = 0; i < 4; ++i) out[offset + i] = static_cast<std::uint8_t>(tag[i]);
+}
+
+std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        error = "read error";
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// Loads through MemoryFile, the way the presentation loads its embedded module.
+music::Module* loadFromMemory(const std::vector<std::uint8_t>& bytes) {
+    music::setFileCallbacks(music::memoryFileCallbacks());
+    music::setMemoryFile(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    music::Module* module = music::loadModule("module", nullptr);
+    music::setMemoryFile(nullptr, 0);
+    return module;
+}
+
+void writeSamples(std::ostream& out, const std::int16_t* frames, std::int32_t count) {
+    std::vector<char> bytes(4 * static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < 2 * static_cast<std::size_t>(count); ++i) {
+        const auto value = static_cast<std::uint16_t>(frames[i]);
+        bytes[2 * i] = static_cast<char>(value & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(value >> 8);
+    }
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void printHelp(std::ostream& out) {
+    out << kUsage << "\n\n"
+        << "Renders an XM module with the engine's loader, replayer and mixer to a 16-bit stereo\n"
+        << "44,100 Hz WAV file, exactly as the presentation's audio output would play it.\n\n"
+        << "Without --seconds the song is rendered once through its order list and stops where it\n"
+        << "would start over (the first row it reaches a second time, pattern loops aside), or after\n"
+        << "30 minutes.\n\n"
+        << "  --seconds N  render N seconds (up to 21600, fractions allowed), looping as the song does\n"
+        << "  --help       show this text\n\n"
+        << "Exit status: 0 success, 1 unreadable or invalid module or unwritable output, 2 bad arguments.\n";
+}
+
+}  // namespace
+
+std::optional<Options> parseArguments(const std::vector<std::string>& arguments, std::string& error) {
+    Options options;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--help" || a == "-h") {
+            options.help = true;
+        } else if (a == "--seconds" || a.rfind("--seconds=", 0) == 0) {
+            std::string value;
+            if (a == "--seconds") {
+                if (i + 1 >= arguments.size()) {
+                    error = "--seconds needs a value";
+                    return std::nullopt;
+                }
+                value = arguments[++i];
+            } else {
+                value = a.substr(std::strlen("--seconds="));
+            }
+            options.seconds = parseSeconds(value);
+            if (!options.seconds) {
+                error = "--seconds wants a number of seconds above 0 and at most 21600, not '" + value + "'";
+                return std::nullopt;
+            }
+        } else if (a.size() > 1 && a[0] == '-') {
+            error = "unknown option '" + a + "'";
+            return std::nullopt;
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (options.help) return options;
+    if (files.size() != 2) {
+        error = files.size() < 2 ? "an input module and an output file are needed" : "too many arguments";
+        return std::nullopt;
+    }
+    options.input = files[0];
+    options.output = files[1];
+    return options;
+}
+
+std::int64_t renderModule(music::Module& module, std::optional<std::int64_t> frames, const FrameSink& sink) {
+    music::preparePlayback(module);
+    LoopWatch watch;
+    const music::TickProcedure original = module.tickProcedure;
+    if (!frames) {
+        watch.procedure = original;
+        module.tickProcedure = &watchedTick;
+        activeWatch = &watch;
+    }
+    const std::int64_t limit = frames ? *frames : kMaxSongFrames;
+    std::vector<float> mix(2 * static_cast<std::size_t>(kBlockFrames));
+    std::vector<std::int16_t> pcm(2 * static_cast<std::size_t>(kBlockFrames));
+    std::int64_t done = 0;
+    while (done < limit) {
+        const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(kBlockFrames, limit - done));
+        watch.tickOffset = module.samplesLeftInTick;
+        music::renderBlock(module, mix.data(), pcm.data(), count);
+        const auto keep = static_cast<std::int32_t>(watch.stopOffset ? *watch.stopOffset : count);
+        if (keep > 0) sink(pcm.data(), keep);
+        done += keep;
+        if (watch.stopOffset) break;
+    }
+    module.tickProcedure = original;
+    activeWatch = nullptr;
+    return done;
+}
+
+std::vector<std::uint8_t> wavHeader(std::uint32_t dataBytes) {
+    std::vector<std::uint8_t> h(44);
+    putTag(h, 0, "RIFF");
+    putLittleEndian(h, 4, 36 + dataBytes, 4);
+    putTag(h, 8, "WAVE");
+    putTag(h, 12, "fmt ");
+    putLittleEndian(h, 16, 16, 4);                  // format chunk size
+    putLittleEndian(h, 20, 1, 2);                   // PCM
+    putLittleEndian(h, 22, 2, 2);                   // channels
+    putLittleEndian(h, 24, kSampleRate, 4);
+    putLittleEndian(h, 28, kSampleRate * 4, 4);     // bytes per second
+    putLittleEndian(h, 32, 4, 2);                   // bytes per frame
+    putLittleEndian(h, 34, 16, 2);                  // bits per sample
+    putTag(h, 36, "data");
+    putLittleEndian(h, 40, dataBytes, 4);
+    return h;
+}
+
+int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    std::string error;
+    const std::optional<Options> options = parseArguments(arguments, error);
+    if (!options) {
+        err << "xmrender: " << error << "\n" << kUsage << "\n";
+        return 2;
+    }
+    if (options->help) {
+        printHelp(out);
+        return 0;
+    }
+    const std::optional<std::vector<std::uint8_t>> bytes = readFile(options->input, error);
+    if (!bytes) {
+        err << "xmrender: cannot read '" << options->input << "': " << error << "\n";
+        return 1;
+    }
+    if (bytes->size() > static_cast<std::size_t>(INT32_MAX)) {
+        err << "xmrender: '" << options->input << "' is too large to be a module\n";
+        return 1;
+    }
+    music::Module* module = loadFromMemory(*bytes);
+    if (module == nullptr) {
+        err << "xmrender: '" << options->input << "' is not a playable XM module: " << music::lastLoadError() << "\n";
+        return 1;
+    }
+    std::ofstream file(options->output, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        err << "xmrender: cannot write '" << options->output << "': " << std::strerror(errno) << "\n";
+        music::freeModule(module);
+        return 1;
+    }
+    const std::vector<std::uint8_t> placeholder = wavHeader(0);
+    file.write(reinterpret_cast<const char*>(placeholder.data()), static_cast<std::streamsize>(placeholder.size()));
+    std::optional<std::int64_t> frames;
+    if (options->seconds) frames = std::llround(*options->seconds * kSampleRate);
+    const std::int64_t rendered = renderModule(
+        *module, frames, [&](const std::int16_t* pcm, std::int32_t count) { writeSamples(file, pcm, count); });
+    music::freeModule(module);
+    const std::vector<std::uint8_t> header = wavHeader(static_cast<std::uint32_t>(rendered * 4));
+    file.seekp(0);
+    file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    file.close();
+    if (!file) {
+        err << "xmrender: writing '" << options->output << "' failed\n";
+        return 1;
+    }
+    out << "xmrender: " << options->output << ": " << rendered << " frames (" << static_cast<double>(rendered) / kSampleRate
+        << " s)\n";
+    return 0;
+}
+
+}  // namespace xmrender
