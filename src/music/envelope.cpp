@@ -1,5 +1,5 @@
 // Envelope stepping in 16.16 fixed point. Point values and ticks come from the file unchecked, so the
-// fixed-point products are formed in 64 bits and wrap to 32 like the original 32-bit arithmetic would,
+// fixed-point products are formed in 64 bits and wrap to 32 bits as plain 32-bit arithmetic would,
 // and point indices are kept inside the 12-point arrays.
 #include "music/envelope.h"
 

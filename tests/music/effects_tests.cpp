@@ -14,9 +14,9 @@ using namespace replayer_test;
 
 // One channel playing C-4 of a 64-volume sample in row 0 with the given volume byte and effect.
 Module songWithRow(std::uint8_t volume, std::uint8_t effect, std::uint8_t parameter, int speed = 6,
-                   bool linear = true, SampleSpec spec = {}) {
+                   bool linear = true, SampleShape shape = {}) {
     Module module = makeSong(1, 1, 8, {0}, speed, 125, linear);
-    addInstrument(module, spec);
+    addInstrument(module, shape);
     setCell(module, 0, 0, 0, {kC4, 1, volume, effect, parameter});
     start(module);
     return module;

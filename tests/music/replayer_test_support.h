@@ -15,7 +15,7 @@ namespace replayer_test {
 using music::Cell;
 using music::Module;
 
-struct SampleSpec {
+struct SampleShape {
     std::uint32_t length = 1000;
     music::LoopMode loopMode = music::LoopMode::None;
     std::uint32_t loopStart = 0;
@@ -50,17 +50,17 @@ inline Module makeSong(int channels, int patterns, int rows, std::vector<std::ui
 }
 
 // Adds an instrument whose every note plays one new sample; returns the sample.
-inline music::Sample& addInstrument(Module& module, const SampleSpec& spec = {}) {
+inline music::Sample& addInstrument(Module& module, const SampleShape& shape = {}) {
     auto sample = std::make_unique<music::Sample>();
-    sample->length = spec.length;
-    sample->data.assign(spec.length + music::kSampleSpareFrames, 0);
-    sample->loopMode = spec.loopMode;
-    sample->loopStart = spec.loopMode == music::LoopMode::None ? 0 : spec.loopStart;
-    sample->loopLength = spec.loopMode == music::LoopMode::None || spec.loopLength == 0 ? spec.length : spec.loopLength;
-    sample->volume = spec.volume;
-    sample->panning = spec.panning;
-    sample->finetune = spec.finetune;
-    sample->relativeNote = spec.relativeNote;
+    sample->length = shape.length;
+    sample->data.assign(shape.length + music::kSampleSpareFrames, 0);
+    sample->loopMode = shape.loopMode;
+    sample->loopStart = shape.loopMode == music::LoopMode::None ? 0 : shape.loopStart;
+    sample->loopLength = shape.loopMode == music::LoopMode::None || shape.loopLength == 0 ? shape.length : shape.loopLength;
+    sample->volume = shape.volume;
+    sample->panning = shape.panning;
+    sample->finetune = shape.finetune;
+    sample->relativeNote = shape.relativeNote;
     music::Instrument instrument;
     instrument.samples.fill(&music::emptySample());
     instrument.samples[0] = sample.get();
