@@ -2,6 +2,7 @@
 #include "render_song.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -95,16 +96,6 @@ music::Module* loadFromMemory(const std::vector<std::uint8_t>& bytes) {
     return module;
 }
 
-void writeSamples(std::ostream& out, const std::int16_t* frames, std::int32_t count) {
-    std::vector<char> bytes(4 * static_cast<std::size_t>(count));
-    for (std::size_t i = 0; i < 2 * static_cast<std::size_t>(count); ++i) {
-        const auto value = static_cast<std::uint16_t>(frames[i]);
-        bytes[2 * i] = static_cast<char>(value & 0xFF);
-        bytes[2 * i + 1] = static_cast<char>(value >> 8);
-    }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 void printHelp(std::ostream& out) {
     out << kUsage << "\n\n"
         << "Renders an XM module with the engine's loader, replayer and mixer to a 16-bit stereo\n"
@@ -184,6 +175,21 @@ std::int64_t renderModule(music::Module& module, std::optional<std::int64_t> fra
     module.tickProcedure = original;
     activeWatch = nullptr;
     return done;
+}
+
+void writeSamples(std::ostream& out, const std::int16_t* frames, std::int32_t count) {
+    const std::size_t values = 2 * static_cast<std::size_t>(count);
+    if constexpr (std::endian::native == std::endian::little) {
+        out.write(reinterpret_cast<const char*>(frames), static_cast<std::streamsize>(2 * values));
+    } else {
+        std::vector<char> bytes(2 * values);
+        for (std::size_t i = 0; i < values; ++i) {
+            const auto value = static_cast<std::uint16_t>(frames[i]);
+            bytes[2 * i] = static_cast<char>(value & 0xFF);
+            bytes[2 * i + 1] = static_cast<char>(value >> 8);
+        }
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
 }
 
 std::vector<std::uint8_t> wavHeader(std::uint32_t dataBytes) {

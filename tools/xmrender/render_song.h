@@ -41,6 +41,9 @@ std::int64_t renderModule(music::Module& module, std::optional<std::int64_t> fra
 // The 44-byte RIFF/WAVE header of 16-bit stereo PCM at kSampleRate with `dataBytes` of samples.
 std::vector<std::uint8_t> wavHeader(std::uint32_t dataBytes);
 
+// Appends `count` stereo frames as 16-bit little-endian samples, whatever the host's byte order.
+void writeSamples(std::ostream& out, const std::int16_t* frames, std::int32_t count);
+
 // The whole program: 0 on success, 1 when the module or a file fails, 2 for bad arguments.
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
