@@ -54,8 +54,9 @@ AudioOutput& audioOutput();
 void setAudioDevice(AudioDevice* device);
 AudioDevice* audioDevice();
 
-// Loads nothing: plays an already loaded module from its start. False for a null module, incomplete file
-// callbacks, or a device that cannot be opened.
+// Plays a loaded module from its start: pre-renders the whole ring, starts the device looping over it
+// and starts the output thread. False for a null module, incomplete file callbacks, a device that
+// cannot be opened or a thread that cannot be started; the caller then carries on without music.
 bool startPlayback(Module* module);
 // Stops the thread and releases the device and the rings; the module stays. False only for null.
 bool stopPlayback(Module* module);
