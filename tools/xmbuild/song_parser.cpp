@@ -75,6 +75,11 @@ bool isHex(char c) {
     return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
 
+// Instrument numbers are written in upper-case hex, so "d3" stays a volume-column slide.
+bool isUpperHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
 int effectDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -121,7 +126,7 @@ bool parseField(const std::string& field, CellWrite& write, std::string& error) 
         write.fields |= kNoteField;
         return true;
     }
-    if (field.size() == 2 && isHex(field[0]) && isHex(field[1])) {
+    if (field.size() == 2 && isUpperHex(field[0]) && isUpperHex(field[1])) {
         const int number = std::stoi(field, nullptr, 16);
         if (number < 1 || number > 128) {
             error = "bad instrument '" + field + "'";
