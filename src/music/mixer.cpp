@@ -22,8 +22,10 @@ constexpr std::uint32_t kStandInStepFraction = 0x017C6F8Cu;
 // Steps beyond this many frames per output frame are clamped; no period reaches them, and the clamp
 // keeps every 32.32 position well inside 64 bits.
 constexpr std::int32_t kMaxStepInteger = 1 << 24;
-// Sample lengths are clamped to this, for the same reason.
-constexpr std::uint64_t kMaxSampleFrames = std::uint64_t{1} << 30;
+// Sample lengths, and the positions a voice brings in, are clamped to this many frames, for the same
+// reason: every sum and reflection of 32.32 positions then stays below 2^63.
+constexpr std::int32_t kMaxPositionFrames = 1 << 29;
+constexpr std::uint64_t kMaxSampleFrames = kMaxPositionFrames;
 constexpr int kMaxEmptyRuns = 8;
 
 // The loop of a voice's sample, clamped so that loop start <= loop end <= length <= frames held.
@@ -136,7 +138,8 @@ void mixVoice(Voice& voice, float* destination, std::int32_t frames, const Playb
     const LoopBounds loop = loopBounds(sample);
     const std::int32_t stepInteger = std::clamp(voice.stepInteger, 0, kMaxStepInteger);
     const std::int64_t step = (std::int64_t{stepInteger} << 32) | voice.stepFraction;
-    std::int64_t position = static_cast<std::int64_t>(voice.position) * kOne + voice.fraction;
+    const std::int32_t start = std::clamp(voice.position, -kMaxPositionFrames, kMaxPositionFrames);
+    std::int64_t position = static_cast<std::int64_t>(start) * kOne + voice.fraction;
     bool backward = voice.direction == Direction::Backward && loop.mode == LoopMode::PingPong;
 
     MixRun run;
