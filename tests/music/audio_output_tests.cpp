@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
 #include "music/playback_state.h"
 #include "output_test_support.h"
@@ -235,16 +234,6 @@ TEST_F(AudioOutputTest, FreeModuleStopsItsPlayback) {
     freeModule(nullptr);
 }
 
-// Waits, without a time limit that could fail a slow machine, until the output thread has finished a
-// pass that began after the latest clock move: the second position query after it.
-void waitForPass(const headless::OfflineAudioDevice& device, std::uint64_t queriesBefore) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (device.positionQueries() < queriesBefore + 2) {
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the output thread made no progress";
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
-
 // The real thread against a device whose clock the test moves: what the device plays must be the song
 // itself, without a block left stale or rendered twice, over several loops of the ring.
 TEST(AudioOutputThread, PlaysTheSongUnbrokenThroughTheOfflineDevice) {
@@ -265,9 +254,9 @@ TEST(AudioOutputThread, PlaysTheSongUnbrokenThroughTheOfflineDevice) {
     EXPECT_EQ(device.threadPriority(), THREAD_PRIORITY_TIME_CRITICAL);
 
     for (int step = 0; step < kSteps; ++step) {
-        const std::uint64_t queries = device.positionQueries();
         device.advance(kStep);
-        waitForPass(device, queries);
+        // Generous: only a stuck thread should ever reach it.
+        ASSERT_TRUE(device.waitForReader(std::chrono::minutes(2))) << "the output thread made no progress";
     }
     EXPECT_TRUE(stopPlayback(module.get()));
     EXPECT_FALSE(device.isOpen());

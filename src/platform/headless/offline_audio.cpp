@@ -76,6 +76,7 @@ MMRESULT OfflineAudioDevice::write(WAVEHDR& header) {
 MMRESULT OfflineAudioDevice::getPosition(MMTIME& time) {
     std::lock_guard lock(mutex_);
     ++positionQueries_;
+    queried_.notify_all();
     if (!open_) {
         return MMSYSERR_INVALHANDLE;
     }
@@ -145,6 +146,7 @@ void OfflineAudioDevice::sleep(DWORD milliseconds) {
 
 void OfflineAudioDevice::advance(std::uint32_t frames) {
     std::lock_guard lock(mutex_);
+    queriesAtAdvance_ = positionQueries_;
     std::uint64_t left = static_cast<std::uint64_t>(frames) * bytesPerFrame();
     while (left > 0) {
         if (queued_ == nullptr) {
@@ -166,6 +168,12 @@ void OfflineAudioDevice::advance(std::uint32_t frames) {
     }
 }
 
+bool OfflineAudioDevice::waitForReader(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return queried_.wait_for(lock, timeout,
+                             [this] { return queued_ == nullptr || positionQueries_ >= queriesAtAdvance_ + 2; });
+}
+
 bool OfflineAudioDevice::isOpen() const {
     std::lock_guard lock(mutex_);
     return open_;
@@ -179,11 +187,6 @@ bool OfflineAudioDevice::isPlaying() const {
 std::uint64_t OfflineAudioDevice::playedBytes() const {
     std::lock_guard lock(mutex_);
     return playedBytes_;
-}
-
-std::uint64_t OfflineAudioDevice::positionQueries() const {
-    std::lock_guard lock(mutex_);
-    return positionQueries_;
 }
 
 int OfflineAudioDevice::threadPriority() const { return threadPriority_; }

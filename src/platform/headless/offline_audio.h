@@ -5,6 +5,8 @@
 
 #include "music/audio_device.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -40,12 +42,16 @@ public:
     // silence when nothing is queued. Safe to call from any thread.
     void advance(std::uint32_t frames);
 
+    // Waits until the device's reader (the output thread) has finished a pass that began after the last
+    // advance, so that every block played so far has been rendered again before the clock moves on: a
+    // pass starts with a position query, so that is the second query since the advance. Returns true at
+    // once when nothing is queued, false when the timeout passes first.
+    bool waitForReader(std::chrono::milliseconds timeout);
+
     bool isOpen() const;
     bool isPlaying() const;
     // Bytes played from buffers since the device was created (silence not counted).
     std::uint64_t playedBytes() const;
-    // How many times the position was asked for: lets a caller wait for the output thread's passes.
-    std::uint64_t positionQueries() const;
     // The priority the last thread was started with.
     int threadPriority() const;
 
@@ -57,6 +63,7 @@ private:
 
     Sink sink_;
     mutable std::mutex mutex_;
+    std::condition_variable queried_;
     bool open_ = false;
     music::WAVEFORMATEX format_;
     music::WAVEHDR* queued_ = nullptr;
@@ -65,6 +72,7 @@ private:
     std::uint64_t position_ = 0;      // bytes since the buffer was written
     std::uint64_t playedBytes_ = 0;
     std::uint64_t positionQueries_ = 0;
+    std::uint64_t queriesAtAdvance_ = 0;
     std::thread thread_;
     int threadPriority_ = music::THREAD_PRIORITY_NORMAL;
 };
