@@ -1,5 +1,7 @@
 // The software mixer: per voice, runs of frames between loop boundaries and ramp ends, each mixed by the
-// inner loops of mix_kernels.cpp; and the float-to-16-bit conversion of a mixed stretch.
+// inner loops of mix_kernels.cpp; and the float-to-16-bit conversion of a mixed stretch. Voices and
+// samples that make no sense (loops past the length, positions far outside, zero steps) are clamped here,
+// and the kernels read silence outside a sample's data, so nothing reads out of bounds or stalls.
 #include "music/mixer.h"
 
 #include <algorithm>
@@ -51,8 +53,9 @@ LoopBounds loopBounds(const Sample& sample) {
     return bounds;
 }
 
-// Frames until the position passes the boundary, counted in 32.24 / 8.24 as the step is held: the
-// division runs once per run, in 64 bits so that no step or distance can overflow it.
+// Frames until the position passes the boundary, counted in 32.24 / 8.24 as the step is held. The
+// division runs once per run, in 64 bits, so that no quotient overflows and a boundary however far away
+// is found in time: a run never carries a voice past the end of a very long sample.
 std::uint64_t framesToBoundary(std::int64_t distance, std::int32_t stepInteger, std::uint32_t stepFraction) {
     if (distance <= 0) return 0;
     const std::uint64_t numerator = static_cast<std::uint64_t>(distance) >> 8;
@@ -102,6 +105,7 @@ std::int32_t wrappingTimes256(std::int32_t gain) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(gain) << 8);
 }
 
+// A ramp's gain for the next frame back in 8.8 (gain x 256), rounded half to even.
 std::int32_t roundGain(float gain) {
     const float scaled = gain * 255.0f * 256.0f;
     if (!(scaled > -2147483648.0f && scaled < 2147483648.0f)) return 0;
