@@ -224,15 +224,15 @@ xmwriter::Instrument lead() {
     const Tuning tuning = tuningFor(noteFrequency(kNoteC5) * kCycle, kNoteC5);
     const double rate = tuning.rate;
     const double fundamental = rate / kCycle;
-    const std::size_t attack = framesFor(0.06, rate) / kCycle * kCycle;
+    const std::size_t attack = framesFor(0.08, rate) / kCycle * kCycle;
     const std::size_t total = attack + kCycle * kLoopCycles;
     Buffer out(total);
     for (std::size_t i = 0; i < total; ++i) {
         const double t = static_cast<double>(i) / rate;
         const double phase = static_cast<double>(i % kCycle) / kCycle;
-        const double brightness = i < attack ? 11000.0 : 7000.0;
-        const double shine = i < attack ? 0.25 * decay(t, 0.02) : 0.0;
-        out[i] = 0.55 * sawWave(phase, fundamental, brightness) + (0.4 + shine) * pulseWave(phase, 0.3, fundamental, brightness);
+        // The extra pulse of the attack has died away before the loop, so attack and loop join smoothly.
+        const double shine = 0.25 * decay(t, 0.012);
+        out[i] = 0.55 * sawWave(phase, fundamental, 9000.0) + (0.4 + shine) * pulseWave(phase, 0.3, fundamental, 9000.0);
     }
     normalise(out, 0.9);
     xmwriter::Instrument instrument = makeInstrument("lead", out, 16, tuning);
