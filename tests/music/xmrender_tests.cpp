@@ -145,6 +145,12 @@ TEST(XmrenderFiles, UnreadableOrInvalidModulesExitWithOneNamingTheProblem) {
     EXPECT_NE(err.find("not a playable XM module"), std::string::npos);
     EXPECT_NE(err.find(music::lastLoadError()), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.wav")));
+
+    const std::vector<std::uint8_t> bytes = xmwriter::writeXm(twoPatternSong());
+    std::ofstream(dir.file("song.xm"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    EXPECT_EQ(runTool({dir.file("song.xm"), dir.file("no/such/folder/out.wav")}, out, err), 1);
+    EXPECT_NE(err.find("cannot write"), std::string::npos);
 }
 
 TEST(XmrenderSong, StopsWhereTheOrderListWouldStartOver) {
