@@ -232,7 +232,8 @@ xmwriter::Instrument lead() {
         const double phase = static_cast<double>(i % kCycle) / kCycle;
         // The extra pulse of the attack has died away before the loop, so attack and loop join smoothly.
         const double shine = 0.25 * decay(t, 0.012);
-        out[i] = 0.55 * sawWave(phase, fundamental, 9000.0) + (0.4 + shine) * pulseWave(phase, 0.3, fundamental, 9000.0);
+        out[i] = 0.55 * sawWave(phase, fundamental, 9000.0) +
+                 (0.4 + shine) * pulseWave(phase, 0.3, fundamental, 9000.0);
     }
     normalise(out, 0.9);
     xmwriter::Instrument instrument = makeInstrument("lead", out, 16, tuning);

@@ -176,7 +176,8 @@ std::vector<int> parseRows(const std::string& text, const SourceLine& line) {
         }
         const std::size_t dash = item.find('-');
         const int first = requireInt(item.substr(0, dash), 10, 0, 255, line, "row");
-        const int last = dash == std::string::npos ? first : requireInt(item.substr(dash + 1), 10, first, 255, line, "row");
+        const int last =
+            dash == std::string::npos ? first : requireInt(item.substr(dash + 1), 10, first, 255, line, "row");
         for (int row = first; row <= last; row += step) {
             rows.push_back(row);
         }
