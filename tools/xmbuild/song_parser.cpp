@@ -500,14 +500,4 @@ SongSource parseSong(const std::string& text) {
     return Parser().run(text);
 }
 
-bool parseCellField(const std::string& field, xmwriter::Cell& cell, std::string& error) {
-    CellWrite write;
-    write.cell = cell;
-    if (!parseField(field, write, error)) {
-        return false;
-    }
-    cell = write.cell;
-    return true;
-}
-
 }  // namespace xmbuild

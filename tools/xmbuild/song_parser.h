@@ -34,8 +34,4 @@ private:
 // Throws SongError, naming the line, for anything it cannot read.
 SongSource parseSong(const std::string& text);
 
-// One cell in tracker notation, e.g. "C-4 01 v40 A02"; the fields present are set in `cell`.
-// Returns false (and leaves `error` set) for a malformed field.
-bool parseCellField(const std::string& field, xmwriter::Cell& cell, std::string& error);
-
 }  // namespace xmbuild
