@@ -172,6 +172,24 @@ BlockFigures compareBlocks(const std::vector<double>& ours, const std::vector<do
     return f;
 }
 
+// Sample correlation of the side signals (left - right) at a lag: near +1 the stereo images agree, near -1
+// one rendering has left and right swapped.
+double sideCorrelation(const WavFile& ours, const WavFile& ref, std::ptrdiff_t lag) {
+    if (ours.channels != 2 || ref.channels != 2) {
+        return 0.0;
+    }
+    std::vector<double> a, b;
+    for (std::size_t i = 0; i < ours.frames(); ++i) {
+        const std::ptrdiff_t j = static_cast<std::ptrdiff_t>(i) + lag;
+        if (j < 0 || j >= static_cast<std::ptrdiff_t>(ref.frames())) {
+            continue;
+        }
+        a.push_back(ours.samples[2 * i] - ours.samples[2 * i + 1]);
+        b.push_back(ref.samples[2 * static_cast<std::size_t>(j)] - ref.samples[2 * static_cast<std::size_t>(j) + 1]);
+    }
+    return correlation(a, b, 0, 0, a.size());
+}
+
 double pearson(const std::vector<double>& a, const std::vector<double>& b) {
     return correlation(a, b, 0, 0, a.size());
 }
@@ -201,6 +219,8 @@ void report(const std::string& label, const WavFile& oursWav, const WavFile& ref
     std::printf("alignment: reference lags ours by %+.1f ms (5 ms envelope correlation %.4f there)\n",
                 static_cast<double>(lag) * 1000.0 / rate, best);
 
+    std::printf("stereo: side (left - right) correlation %+.4f (-1 = left and right swapped)\n",
+                sideCorrelation(oursWav, refWav, lag));
     std::vector<std::ptrdiff_t> shifts = {0};
     if (lag != 0) {
         shifts.push_back(lag);
