@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Renders two XM modules from Debian's ri-li-data package with our xmrender and with openmpt123 (linear
-# interpolation, 44100 Hz, 16-bit) and compares the two renderings with xmcompare. The package is fetched
-# with `apt-get download` into a cache under build/; the modules are never committed.
+# Renders XM modules with our xmrender and with openmpt123 (linear interpolation, 44100 Hz, 16-bit) and
+# compares the two renderings with xmcompare. Without module arguments it compares jeu1.xm and jeu2.xm from
+# Debian's ri-li-data package, fetched with `apt-get download` into a cache under build/ (never committed).
 set -euo pipefail
 
 usage() {
   cat <<'USAGE'
-usage: tools/compare-xm.sh [options]
+usage: tools/compare-xm.sh [options] [MODULE.xm ...]
   --build-dir DIR   native build directory (default build/release)
   --cache DIR       download and render folder (default <build-dir>/xmcompare)
   --seconds N       seconds rendered from each module (default 120)
@@ -19,6 +19,7 @@ build_dir="$root/build/release"
 cache=""
 seconds=120
 build=1
+modules=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build_dir="$(realpath -m "${2:?}")"; shift ;;
@@ -26,7 +27,8 @@ while [ $# -gt 0 ]; do
     --seconds) seconds="${2:?--seconds needs a value}"; shift ;;
     --no-build) build=0 ;;
     -h|--help) usage; exit 0 ;;
-    *) usage >&2; exit 2 ;;
+    -*) usage >&2; exit 2 ;;
+    *) modules+=("$(realpath "$1")") ;;
   esac
   shift
 done
@@ -55,17 +57,23 @@ for exe in "$xmrender" "$xmcompare"; do
 done
 
 mkdir -p "$cache"
-if ! compgen -G "$cache/ri-li-data_*.deb" >/dev/null; then
-  log "fetching ri-li-data"
-  (cd "$cache" && apt-get download ri-li-data >/dev/null)
+if [ ${#modules[@]} -eq 0 ]; then
+  if ! compgen -G "$cache/ri-li-data_*.deb" >/dev/null; then
+    log "fetching ri-li-data"
+    (cd "$cache" && apt-get download ri-li-data >/dev/null)
+  fi
+  deb="$(compgen -G "$cache/ri-li-data_*.deb" | head -n 1)"
+  rm -rf "$cache/extracted"
+  dpkg-deb -x "$deb" "$cache/extracted"
+  for name in jeu1 jeu2; do
+    module="$(find "$cache/extracted" -name "$name.xm" -print -quit)"
+    [ -n "$module" ] || { log "$name.xm is not in $deb"; exit 1; }
+    modules+=("$module")
+  done
 fi
-deb="$(compgen -G "$cache/ri-li-data_*.deb" | head -n 1)"
-rm -rf "$cache/extracted"
-dpkg-deb -x "$deb" "$cache/extracted"
 
-for name in jeu1 jeu2; do
-  module="$(find "$cache/extracted" -name "$name.xm" -print -quit)"
-  [ -n "$module" ] || { log "$name.xm is not in $deb"; exit 1; }
+for module in "${modules[@]}"; do
+  name="$(basename "$module" .xm)"
   cp "$module" "$cache/$name.xm"
   "$xmrender" --seconds "$seconds" "$cache/$name.xm" "$cache/$name.ours.wav" >/dev/null
   # openmpt123 writes IN.xm.wav next to its input.
