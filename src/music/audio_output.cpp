@@ -100,6 +100,9 @@ bool startPlayback(Module* module) {
     const std::int32_t mixRate = playbackState().mixRate;
     out.blockLength = blockLengthFor(mixRate);
     out.ringLength = ringLengthFor(mixRate);
+    if (out.blockLength <= 0) {
+        return false;  // no usable mix rate
+    }
     out.blockCount = out.ringLength / out.blockLength;
     preparePlayback(*module);
     out.module = module;

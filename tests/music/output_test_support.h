@@ -68,7 +68,8 @@ inline std::vector<std::int16_t> straightRender(const std::vector<std::uint8_t>&
     const std::int32_t block = blockLengthFor(kMixRate);
     std::vector<float> mix(static_cast<std::size_t>(block) * 2);
     for (std::int32_t done = 0; done < frames; done += block) {
-        renderBlock(*module, mix.data(), pcm.data() + static_cast<std::size_t>(done) * 2, std::min(block, frames - done));
+        std::int16_t* out = pcm.data() + static_cast<std::size_t>(done) * 2;
+        renderBlock(*module, mix.data(), out, std::min(block, frames - done));
     }
     return pcm;
 }
