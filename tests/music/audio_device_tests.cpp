@@ -157,8 +157,9 @@ std::uint32_t u32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 }
 
 TEST_F(OfflineDeviceTest, PlaysIntoAWavFile) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("velbry_offline_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".wav");
+    // A name of its own, so that test runs in several build directories at once do not collide.
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    const auto path = std::filesystem::temp_directory_path() / ("velbry_offline_" + std::to_string(stamp) + ".wav");
     headless::WavWriter writer;
     std::string error;
     ASSERT_TRUE(writer.open(path.string(), 44100, 2, error)) << error;
