@@ -2,8 +2,8 @@
 // field; malformed files either fail with a reason or load into a module the replayer can trust.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
-#include <numeric>
 
 #include "music/file_callbacks.h"
 #include "music/module_loader.h"
@@ -154,7 +154,8 @@ TEST(FileCallbacks, StoredOnlyAsACompleteSet) {
 
 // --- Valid modules -----------------------------------------------------------------------------------
 
-void recordingHook(void* buffer, std::int32_t byteCount, std::int32_t bits, std::int32_t instrument, std::int32_t sample);
+void recordingHook(void* buffer, std::int32_t byteCount, std::int32_t bits, std::int32_t instrument,
+                   std::int32_t sample);
 
 TEST(ModuleLoader, SongHeaderAndPatternCounts) {
     xmwriter::Song song = songWith({});
@@ -360,7 +361,8 @@ struct HookCall {
 };
 std::vector<HookCall> hookCalls;
 
-void recordingHook(void* buffer, std::int32_t byteCount, std::int32_t bits, std::int32_t instrument, std::int32_t sample) {
+void recordingHook(void* buffer, std::int32_t byteCount, std::int32_t bits, std::int32_t instrument,
+                   std::int32_t sample) {
     hookCalls.push_back({byteCount, bits, instrument, sample});
     auto* bytes = static_cast<std::uint8_t*>(buffer);
     for (std::int32_t i = 0; i < byteCount; ++i) {
@@ -458,7 +460,8 @@ TEST(ModuleLoaderMalformed, PackedDataRunningPastTheEndStopsThere) {
     EXPECT_EQ(cells[1].note, 50);
     EXPECT_EQ(cells[2].note, 51);
     EXPECT_EQ(cells[2].instrument, 0);
-    EXPECT_TRUE(std::all_of(cells.begin() + 3, cells.end(), [](const Cell& c) { return c.note == 0 && c.effect == 0; }));
+    EXPECT_TRUE(
+        std::all_of(cells.begin() + 3, cells.end(), [](const Cell& c) { return c.note == 0 && c.effect == 0; }));
 }
 
 TEST(ModuleLoaderMalformed, LoopPointsAreClampedToTheSample) {

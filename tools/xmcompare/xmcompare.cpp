@@ -128,7 +128,8 @@ std::vector<double> magnitudes(const std::vector<double>& x, std::ptrdiff_t star
     for (std::size_t i = 0; i < kFftSize; ++i) {
         const std::ptrdiff_t at = start + static_cast<std::ptrdiff_t>(i);
         const double window = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) / kFftSize);
-        const double value = at >= 0 && at < static_cast<std::ptrdiff_t>(x.size()) ? x[static_cast<std::size_t>(at)] : 0;
+        const bool inside = at >= 0 && at < static_cast<std::ptrdiff_t>(x.size());
+        const double value = inside ? x[static_cast<std::size_t>(at)] : 0.0;
         buffer[i] = value * window;
     }
     fft(buffer);

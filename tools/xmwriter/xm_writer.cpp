@@ -62,7 +62,8 @@ void writePattern(ByteWriter& out, const Pattern& pattern, int channels) {
         pattern.cells.size() != static_cast<std::size_t>(pattern.rows) * static_cast<std::size_t>(channels)) {
         throw std::invalid_argument("xmwriter: pattern cells do not match rows x channels");
     }
-    const bool allEmpty = std::all_of(pattern.cells.begin(), pattern.cells.end(), [](const Cell& c) { return c.empty(); });
+    const bool allEmpty =
+        std::all_of(pattern.cells.begin(), pattern.cells.end(), [](const Cell& c) { return c.empty(); });
     // FastTracker 2 stores an all-empty pattern as a header with no data.
     const std::vector<std::uint8_t> packed = allEmpty ? std::vector<std::uint8_t>{} : packPattern(pattern);
     if (packed.size() > 0xFFFF) {

@@ -10,7 +10,7 @@
 //   xmwriter::Instrument& inst = song.instruments.emplace_back();
 //   inst.keymap.fill(0);                         // every note plays sample slot 0
 //   xmwriter::Sample& s = inst.samples.emplace_back();
-//   s.frames = {0, 40, 80, 40, 0, -40, -80, -40};// plain PCM values (-128..127 or -32768..32767)
+//   s.frames = {0, 40, 80, 40, 0, -40, -80, -40};  // plain PCM values (-128..127 or -32768..32767)
 //   s.loop = xmwriter::LoopType::Forward; s.loopStart = 0; s.loopLength = 8;   // in frames
 //   std::vector<std::uint8_t> bytes = xmwriter::writeXm(song);
 //
