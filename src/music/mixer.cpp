@@ -176,12 +176,14 @@ void mixVoice(Voice& voice, float* destination, std::int32_t frames, const Playb
         run.delta = backward ? -step : step;
         run.count = length;
         run.destination = destination + 2 * static_cast<std::ptrdiff_t>(frames - toFill);
+        // Gain A grows with the panning, and XM panning runs from 0 at the left to 255 at the right, so
+        // gain A feeds the right output and gain B the left one.
         if (ramped) {
-            float left = currentGain(voice.currentGainA);
-            float right = currentGain(voice.currentGainB);
-            position = mixRamp(run, left, right, voice.rampIncrementA, voice.rampIncrementB);
-            voice.currentGainA = roundGain(left);
-            voice.currentGainB = roundGain(right);
+            float left = currentGain(voice.currentGainB);
+            float right = currentGain(voice.currentGainA);
+            position = mixRamp(run, left, right, voice.rampIncrementB, voice.rampIncrementA);
+            voice.currentGainB = roundGain(left);
+            voice.currentGainA = roundGain(right);
             voice.rampFramesLeft -= length;
             if (voice.rampFramesLeft == 0) {
                 voice.rampIncrementA = 0.0f;
@@ -190,9 +192,9 @@ void mixVoice(Voice& voice, float* destination, std::int32_t frames, const Playb
                 voice.currentGainB = wrappingTimes256(voice.gainB);
             }
         } else {
-            position = mixConstant(run, static_cast<float>(voice.gainA) * kOneOver255,
-                                   static_cast<float>(voice.gainB) * kOneOver255, currentGain(voice.currentGainA),
-                                   currentGain(voice.currentGainB));
+            position = mixConstant(run, static_cast<float>(voice.gainB) * kOneOver255,
+                                   static_cast<float>(voice.gainA) * kOneOver255, currentGain(voice.currentGainB),
+                                   currentGain(voice.currentGainA));
         }
         toFill -= length;
 

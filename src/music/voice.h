@@ -16,8 +16,8 @@ struct Voice {
     std::int32_t panning = 0;  // 0..255
     std::uint32_t startOffset = 0;  // frames
     const Sample* sample = nullptr;  // null = idle
-    std::int32_t gainA = 0;  // volume x panning / 255, the left output
-    std::int32_t gainB = 0;  // volume x (255 - panning) / 255, the right output
+    std::int32_t gainA = 0;  // volume x panning / 255, the right output (XM panning 0 is left)
+    std::int32_t gainB = 0;  // volume x (255 - panning) / 255, the left output
     std::int32_t position = 0;
     std::uint32_t fraction = 0;  // 1/2^32 frame
     std::uint32_t stepFraction = 0;

@@ -39,8 +39,8 @@ protected:
         sample.loopLength = sample.length;
         Voice& voice = playbackState().voices[0];
         voice.sample = &sample;
-        voice.gainA = voice.lastGainA = 255;
-        voice.currentGainA = 255 * 256;
+        voice.gainB = voice.lastGainB = 255;  // the left output
+        voice.currentGainB = 255 * 256;
         module.samplesPerTick = 100;
     }
     void TearDown() override { resetPlaybackState(); }

@@ -40,17 +40,18 @@ std::vector<std::int16_t> rampFrames(int count, int scale) {
 }
 
 // Voice 0 on `sample` at a whole frame position and step, with its gains already settled (no ramp).
-Voice& startVoice(const Sample& sample, std::int32_t position, std::int32_t stepInteger, std::int32_t gainA,
-                  std::int32_t gainB) {
+// Gain B feeds the left output and gain A the right one.
+Voice& startVoice(const Sample& sample, std::int32_t position, std::int32_t stepInteger, std::int32_t leftGain,
+                  std::int32_t rightGain) {
     resetPlaybackState();
     Voice& voice = playbackState().voices[0];
     voice.sample = &sample;
     voice.position = position;
     voice.stepInteger = stepInteger;
-    voice.gainA = voice.lastGainA = gainA;
-    voice.gainB = voice.lastGainB = gainB;
-    voice.currentGainA = gainA * 256;
-    voice.currentGainB = gainB * 256;
+    voice.gainB = voice.lastGainB = leftGain;
+    voice.gainA = voice.lastGainA = rightGain;
+    voice.currentGainB = leftGain * 256;
+    voice.currentGainA = rightGain * 256;
     return voice;
 }
 
@@ -61,6 +62,7 @@ std::vector<float> mix(std::int32_t frames) {
 }
 
 float left(const std::vector<float>& out, int frame) { return out[2 * static_cast<std::size_t>(frame)]; }
+float right(const std::vector<float>& out, int frame) { return out[2 * static_cast<std::size_t>(frame) + 1]; }
 
 class MixerTest : public ::testing::Test {
 protected:
@@ -85,6 +87,24 @@ TEST_F(MixerTest, GainRampReachesItsTargetAfter128FramesRisingLinearly) {
     EXPECT_EQ(voice.rampIncrementA, 0.0f);
 }
 
+// XM panning 0 is hard left: applyChannel then gives gain A = 0 and gain B = the volume, and only the
+// left output may sound, while ramping in and once settled.
+TEST_F(MixerTest, PanningWeightedGainFeedsTheRightOutput) {
+    const Sample sample = makeSample(std::vector<std::int16_t>(400, 1000));
+    Voice& voice = startVoice(sample, 0, 1, 0, 0);
+    voice.gainB = 100;
+    const std::vector<float> hardLeft = mix(300);
+    for (int k = 0; k < 300; ++k) ASSERT_EQ(right(hardLeft, k), 0.0f) << "frame " << k;
+    EXPECT_FLOAT_EQ(left(hardLeft, 299), 1000.0f * 100.0f / 255.0f);
+
+    startVoice(sample, 0, 1, 0, 100);
+    const std::vector<float> hardRight = mix(10);
+    for (int k = 0; k < 10; ++k) {
+        ASSERT_EQ(left(hardRight, k), 0.0f) << "frame " << k;
+        ASSERT_GT(right(hardRight, k), 0.0f) << "frame " << k;
+    }
+}
+
 TEST_F(MixerTest, GainChangeDuringARampRestartsItFromTheCurrentValue) {
     const Sample sample = makeSample(std::vector<std::int16_t>(600, 1000));
     Voice& voice = startVoice(sample, 0, 1, 0, 0);
@@ -96,11 +116,11 @@ TEST_F(MixerTest, GainChangeDuringARampRestartsItFromTheCurrentValue) {
     const std::vector<float> second = mix(200);
     const float half = 1000.0f * 50.0f * kGainUnit;
     // No jump back to 0 or up to the old target: the fade down starts where the rise stopped.
-    EXPECT_NEAR(left(second, 0), half, 0.5f);
-    EXPECT_GT(left(second, 0), left(first, 63));
+    EXPECT_NEAR(right(second, 0), half, 0.5f);
+    EXPECT_GT(right(second, 0), right(first, 63));
     for (int k = 0; k < 128; ++k)
-        EXPECT_NEAR(left(second, k), half * static_cast<float>(128 - k) / 128.0f, 1e-2f) << "frame " << k;
-    for (int k = 128; k < 200; ++k) ASSERT_EQ(left(second, k), 0.0f) << "frame " << k;
+        EXPECT_NEAR(right(second, k), half * static_cast<float>(128 - k) / 128.0f, 1e-2f) << "frame " << k;
+    for (int k = 128; k < 200; ++k) ASSERT_EQ(right(second, k), 0.0f) << "frame " << k;
     EXPECT_EQ(voice.currentGainA, 0);
 }
 
