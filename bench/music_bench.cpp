@@ -20,8 +20,8 @@
 // The module: the first argument that is not a --benchmark_ flag; otherwise the presentation's module
 // when the build has made it (build/data/velbry2007.xm); otherwise a module generated here (16 channels,
 // forward, ping-pong and unlooped samples, slides, vibrato and volume-column work). For a third-party
-// module, Debian's ri-li-data package has jeu1.xm (26 channels, 116 s):
-//   build/bench/music_bench /usr/share/games/ri-li/Ri-li/Sounds/jeu1.xm
+// module, tools/compare-xm.sh fetches Debian's ri-li-data package, whose jeu1.xm has 26 channels and 116 s:
+//   build/release/bench/music_bench build/release/xmcompare/jeu1.xm
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>

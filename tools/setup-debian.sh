@@ -15,8 +15,6 @@ packages=(
   imagemagick ffmpeg
   # other XM players and sound tools the music is checked against
   openmpt123 xmp sox
-  # a third-party module for the music benchmark (jeu1.xm)
-  ri-li-data
 )
 
 missing=()
