@@ -248,6 +248,51 @@ TEST(Sdl2AudioDevice, PlaysTheRingOnTheDummyDriver) {
     EXPECT_EQ(device.close(), MMSYSERR_INVALHANDLE);
     setAudioDevice(nullptr);
 }
+
+// The output thread's protocol on a small ring that SDL loops many times: each position query hands back
+// the blocks the callback has left behind, and the writer rewrites them while SDL keeps playing the rest.
+// Run under a thread sanitizer, it also checks the hand-over through the position query.
+TEST(Sdl2AudioDevice, BlocksRewrittenBehindThePositionAreHandedOverCleanly) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    constexpr std::size_t kBlockBytes = 4096;
+    constexpr std::size_t kBlocks = 8;
+    constexpr DWORD kRingBytes = kBlockBytes * kBlocks;
+    std::vector<char> ring(kRingBytes, 1);
+    WAVEHDR header;
+    header.lpData = ring.data();
+    header.dwBufferLength = kRingBytes;
+    header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+    header.dwLoops = 0xFFFFFFFFu;
+    WAVEFORMATEX fast = stereo16();  // the dummy driver plays in real time: a high rate loops sooner
+    fast.nSamplesPerSec = 192000;
+    fast.nAvgBytesPerSec = 192000 * 4;
+
+    sdl2::Sdl2AudioDevice device;
+    ASSERT_EQ(device.open(WAVE_MAPPER, fast, CALLBACK_NULL), MMSYSERR_NOERROR) << "no SDL dummy audio driver";
+    ASSERT_EQ(device.prepareHeader(header), MMSYSERR_NOERROR);
+    ASSERT_EQ(device.write(header), MMSYSERR_NOERROR);
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    std::size_t writeIndex = 0;
+    int rewritten = 0;
+    DWORD position = 0;
+    while ((position = bytePosition(device)) < 6 * kRingBytes) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "SDL stopped consuming the ring";
+        const std::size_t playBlock = (position % kRingBytes) / kBlockBytes;
+        while (writeIndex != playBlock) {
+            std::fill_n(ring.begin() + static_cast<std::ptrdiff_t>(writeIndex * kBlockBytes), kBlockBytes,
+                        static_cast<char>(rewritten));
+            writeIndex = (writeIndex + 1) % kBlocks;
+            ++rewritten;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(device.reset(), MMSYSERR_NOERROR);
+    EXPECT_EQ(device.unprepareHeader(header), MMSYSERR_NOERROR);
+    EXPECT_EQ(device.close(), MMSYSERR_NOERROR);
+    // Every block behind the position was handed back for rewriting on each of the loops.
+    EXPECT_GE(rewritten, static_cast<int>(5 * kBlocks));
+}
 #endif
 
 }  // namespace

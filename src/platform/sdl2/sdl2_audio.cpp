@@ -115,8 +115,12 @@ MMRESULT Sdl2AudioDevice::getPosition(MMTIME& time) {
     if (deviceId_ == 0) {
         return MMSYSERR_INVALHANDLE;
     }
+    // Taken under the lock the callback runs in: the blocks the caller rewrites behind this position
+    // are then ordered after the callback's reads of them, and before its next reads, one loop later.
+    SDL_LockAudioDevice(deviceId_);
     time.wType = TIME_BYTES;
     time.u.cb = static_cast<DWORD>(position_.load());
+    SDL_UnlockAudioDevice(deviceId_);
     return MMSYSERR_NOERROR;
 }
 

@@ -41,7 +41,7 @@ private:
     music::WAVEHDR* queued_ = nullptr;
     std::uint32_t offset_ = 0;
     std::uint64_t playsLeft_ = 0;
-    // Read by the output thread without the audio lock.
+    // Bytes handed to SDL since the buffer was written; the position query reads it under the audio lock.
     std::atomic<std::uint64_t> position_{0};
 
     void* thread_ = nullptr;  // SDL_Thread*
