@@ -249,6 +249,26 @@ TEST(Sdl2AudioDevice, PlaysTheRingOnTheDummyDriver) {
     setAudioDevice(nullptr);
 }
 
+// A buffer without loop flags plays once; the callback then drops it on its own thread, and the device
+// closes without a reset.
+TEST(Sdl2AudioDevice, AnUnloopedBufferPlaysOutAndTheDeviceCloses) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    Buffer buffer;
+    buffer.header.dwFlags = 0;
+    sdl2::Sdl2AudioDevice device;
+    ASSERT_EQ(device.open(WAVE_MAPPER, stereo16(), CALLBACK_NULL), MMSYSERR_NOERROR) << "no SDL dummy audio driver";
+    ASSERT_EQ(device.prepareHeader(buffer.header), MMSYSERR_NOERROR);
+    ASSERT_EQ(device.write(buffer.header), MMSYSERR_NOERROR);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    MMRESULT closed = MMSYSERR_ERROR;
+    while ((closed = device.close()) == WAVERR_STILLPLAYING) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the buffer never played out";
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(closed, MMSYSERR_NOERROR);
+    EXPECT_EQ(buffer.header.dwFlags & (WHDR_INQUEUE | WHDR_DONE), WHDR_DONE);
+}
+
 // The output thread's protocol on a small ring that SDL loops many times: each position query hands back
 // the blocks the callback has left behind, and the writer rewrites them while SDL keeps playing the rest.
 // Run under a thread sanitizer, it also checks the hand-over through the position query.

@@ -157,7 +157,11 @@ MMRESULT Sdl2AudioDevice::close() {
     if (deviceId_ == 0) {
         return MMSYSERR_INVALHANDLE;
     }
-    if (queued_ != nullptr) {
+    // The callback drops a buffer that has played out, so the queue is only read under its lock.
+    SDL_LockAudioDevice(deviceId_);
+    const bool stillPlaying = queued_ != nullptr;
+    SDL_UnlockAudioDevice(deviceId_);
+    if (stillPlaying) {
         return WAVERR_STILLPLAYING;
     }
     SDL_CloseAudioDevice(deviceId_);
