@@ -57,10 +57,12 @@ void applyVolume(const Channel& channel, const Module& module, Voice& voice) {
     voice.gainB = (255 - voice.panning) * volume / 255;
 }
 
+// The swing is formed in 64 bits: a panning slid far outside 0..255 times a malformed envelope value
+// does not fit in 32, and the clamp must see the true sum.
 void applyPanning(const Channel& channel, Voice& voice) {
-    const std::int32_t room = (128 - std::abs(channel.panning - 128)) / 32;
-    std::int32_t pan = channel.panning + room * (channel.panningEnvelope.value - 32);
-    pan = pan < 0 ? 0 : (pan > 255 ? 255 : pan);
+    const std::int64_t room = (128 - std::abs(channel.panning - 128)) / 32;
+    const std::int64_t swung = channel.panning + room * (channel.panningEnvelope.value - 32);
+    const std::int32_t pan = swung < 0 ? 0 : (swung > 255 ? 255 : static_cast<std::int32_t>(swung));
     voice.panning = pan;
     voice.gainA = voice.volume * pan / 255;
     voice.gainB = (255 - pan) * voice.volume / 255;

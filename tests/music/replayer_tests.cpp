@@ -380,6 +380,26 @@ TEST(ReplayerSafety, RandomSongsKeepChannelsOnTheirVoicesAndSamples) {
     }
 }
 
+// A panning slid far below 0 swung by a malformed envelope value: the exact sum is far below 0, so the
+// voice sits hard left instead of taking a 32-bit wrap of it.
+TEST(ReplayerSafety, HugePanningSwingClampsTheExactSum) {
+    Module module = makeSong(1, 1, 4, {0}, 1);
+    addInstrument(module);
+    music::Instrument& instrument = module.instruments[0];
+    instrument.panningType = music::kEnvelopeOn;
+    instrument.panningPointCount = 2;
+    instrument.panningEnvelope[0] = {0, 30000};
+    instrument.panningEnvelope[1] = {1000, 30000};
+    setCell(module, 0, 0, 0, {kC4, 1, 0, 0, 0});
+    start(module);
+    music::tick(module);
+    channel(0).panning = -(1 << 24) + 100;
+    music::tick(module);
+    EXPECT_EQ(channel(0).panningEnvelope.value, 30000);
+    EXPECT_EQ(voice(0).panning, 0);
+    EXPECT_EQ(voice(0).gainA, 0);
+}
+
 TEST(ReplayerSafety, InstrumentOutOfRangeUsesTheEmptyRecords) {
     Module module = makeSong(1, 1, 4, {0});
     addInstrument(module);
