@@ -1,6 +1,7 @@
 // The music object: module loading from its own copy of the blob, and playback start and stop.
 #include "music/music.h"
 
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -36,7 +37,13 @@ bool Music::start() {
     if (block_.size() < kLengthFieldSize) {
         setMemoryFile(nullptr, 0);
     } else {
-        setMemoryFile(block_.data() + kLengthFieldSize, readLengthField(block_.data()));
+        // The length field is trusted only as far as the copy reaches: a block handed to the constructor
+        // directly may claim more bytes than it holds.
+        const std::size_t held = block_.size() - kLengthFieldSize;
+        const std::int32_t claimed = readLengthField(block_.data());
+        const std::int32_t size =
+            claimed > 0 && static_cast<std::size_t>(claimed) > held ? static_cast<std::int32_t>(held) : claimed;
+        setMemoryFile(block_.data() + kLengthFieldSize, size);
     }
     module_ = loadModule(nullptr, nullptr);
     setMemoryFile(nullptr, 0);

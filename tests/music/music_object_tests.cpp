@@ -110,6 +110,28 @@ TEST_F(MusicObjectTest, BadBlobsGiveASilentObject) {
     EXPECT_FALSE(notABlob->start());
 }
 
+// A block given to the constructor directly is read no further than it reaches, whatever its length
+// field claims (an address sanitizer sees any read past it): a module cut inside its header fails to
+// load, a whole one followed by nothing still plays.
+TEST_F(MusicObjectTest, ALengthFieldBeyondTheBlockIsNotFollowed) {
+    const auto song = test::risingSawSong();
+    const auto blockOf = [](const std::vector<std::uint8_t>& payload, std::uint32_t field) {
+        std::vector<std::uint8_t> block = {static_cast<std::uint8_t>(field), static_cast<std::uint8_t>(field >> 8),
+                                           static_cast<std::uint8_t>(field >> 16),
+                                           static_cast<std::uint8_t>(field >> 24)};
+        block.insert(block.end(), payload.begin(), payload.end());
+        return block;
+    };
+    Music cut(blockOf(std::vector<std::uint8_t>(song.begin(), song.begin() + 40), 0x7FFFFFFFu));
+    EXPECT_FALSE(cut.start());
+    EXPECT_EQ(cut.module(), nullptr);
+
+    Music whole(blockOf(song, static_cast<std::uint32_t>(song.size()) + 5000));
+    ASSERT_TRUE(whole.start());
+    EXPECT_EQ(whole.module()->channelCount, 2);
+    whole.stop();
+}
+
 TEST_F(MusicObjectTest, ALoadedModuleWithoutADeviceStaysSilent) {
     setAudioDevice(nullptr);
     ScriptBlob script = blobOf(test::risingSawSong());
