@@ -362,31 +362,20 @@ void Loader::limitToFile(Sample& sample, std::int64_t& dataPosition) const {
 void Loader::readSampleData(Sample& sample, std::int32_t instrument, std::int32_t slot) {
     const std::size_t frames = sample.length + kSampleSpareFrames;
     const auto byteCount = static_cast<std::int32_t>(sample.bits / 8 * sample.length);
-    std::vector<std::int16_t> data(frames, 0);
-    if (sample.bits == 8) {
-        std::vector<std::uint8_t> raw(frames * 2, 0);
-        if (module_.sampleDataHook != nullptr) {
-            module_.sampleDataHook(raw.data(), byteCount, 8, instrument, slot);
-            in_.seek(byteCount, 1);
-        } else {
-            in_.read(raw.data(), byteCount);
-        }
-        for (std::uint32_t i = 0; i < sample.length; ++i) {
-            data[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw[i] << 8));
-        }
-        sample.bits = 16;
+    std::vector<std::uint8_t> raw(frames * 2, 0);
+    if (module_.sampleDataHook != nullptr) {
+        module_.sampleDataHook(raw.data(), byteCount, sample.bits, instrument, slot);
+        in_.seek(byteCount, 1);
     } else {
-        std::vector<std::uint8_t> raw(frames * 2, 0);
-        if (module_.sampleDataHook != nullptr) {
-            module_.sampleDataHook(raw.data(), byteCount, 16, instrument, slot);
-            in_.seek(byteCount, 1);
-        } else {
-            in_.read(raw.data(), byteCount);
-        }
-        for (std::uint32_t i = 0; i < sample.length; ++i) {
-            data[i] = static_cast<std::int16_t>(u16From(&raw[i * 2]));
-        }
+        in_.read(raw.data(), byteCount);
     }
+    // An 8-bit byte becomes the high byte of a 16-bit frame.
+    std::vector<std::int16_t> data(frames, 0);
+    for (std::uint32_t i = 0; i < sample.length; ++i) {
+        const std::uint16_t frame = sample.bits == 8 ? static_cast<std::uint16_t>(raw[i] << 8) : u16From(&raw[i * 2]);
+        data[i] = static_cast<std::int16_t>(frame);
+    }
+    sample.bits = 16;
     if (module_.sampleDataHook == nullptr) {
         std::uint16_t sum = 0;
         for (std::uint32_t i = 0; i < sample.length; ++i) {

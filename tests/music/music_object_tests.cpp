@@ -2,6 +2,7 @@
 // blobs that must leave the presentation silent instead of crashing it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 #include "graph/constructor.h"
@@ -116,10 +117,9 @@ TEST_F(MusicObjectTest, BadBlobsGiveASilentObject) {
 TEST_F(MusicObjectTest, ALengthFieldBeyondTheBlockIsNotFollowed) {
     const auto song = test::risingSawSong();
     const auto blockOf = [](const std::vector<std::uint8_t>& payload, std::uint32_t field) {
-        std::vector<std::uint8_t> block = {static_cast<std::uint8_t>(field), static_cast<std::uint8_t>(field >> 8),
-                                           static_cast<std::uint8_t>(field >> 16),
-                                           static_cast<std::uint8_t>(field >> 24)};
-        block.insert(block.end(), payload.begin(), payload.end());
+        std::vector<std::uint8_t> block(4 + payload.size());
+        for (int i = 0; i < 4; ++i) block[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(field >> (8 * i));
+        std::copy(payload.begin(), payload.end(), block.begin() + 4);
         return block;
     };
     Music cut(blockOf(std::vector<std::uint8_t>(song.begin(), song.begin() + 40), 0x7FFFFFFFu));
