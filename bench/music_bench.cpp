@@ -259,12 +259,9 @@ void BM_RenderToWav(benchmark::State& state) {
     timeAgainstPlayers(state, [&] {
         music::Module* module = loadModule();
         if (module == nullptr) return false;
-        std::ofstream file(output, std::ios::binary | std::ios::trunc);
-        const std::vector<std::uint8_t> header = xmrender::wavHeader(static_cast<std::uint32_t>(kFrames * 4));
-        file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
-        xmrender::renderModule(*module, kFrames, [&](const std::int16_t* pcm, std::int32_t count) {
-            xmrender::writeSamples(file, pcm, count);
-        });
+        std::int64_t rendered = 0;
+        std::string error;
+        xmrender::renderToWav(*module, kFrames, output.string(), rendered, error);
         music::freeModule(module);
         return true;
     });

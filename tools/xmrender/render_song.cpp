@@ -16,6 +16,7 @@
 #include "music/file_callbacks.h"
 #include "music/module_loader.h"
 #include "music/playback_state.h"
+#include "platform/headless/wav_writer.h"
 
 namespace xmrender {
 namespace {
@@ -65,13 +66,6 @@ void watchedTick(music::Module& module) {
 }
 
 // Stores `value` little-endian in `bytes` bytes at `offset`, whatever the host's byte order.
-void putLittleEndian(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-void putTag(std::vector<std::uint8_t>& out, std::size_t offset, const char* tag) {
-    for (std::size_t i = 0; i < 4; ++i) out[offset + i] = static_cast<std::uint8_t>(tag[i]);
-}
 
 std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::string& error) {
     std::ifstream in(path, std::ios::binary);
@@ -177,37 +171,23 @@ std::int64_t renderModule(music::Module& module, std::optional<std::int64_t> fra
     return done;
 }
 
-void writeSamples(std::ostream& out, const std::int16_t* frames, std::int32_t count) {
-    const std::size_t values = 2 * static_cast<std::size_t>(count);
-    if constexpr (std::endian::native == std::endian::little) {
-        out.write(reinterpret_cast<const char*>(frames), static_cast<std::streamsize>(2 * values));
-    } else {
-        std::vector<char> bytes(2 * values);
-        for (std::size_t i = 0; i < values; ++i) {
-            const auto value = static_cast<std::uint16_t>(frames[i]);
-            bytes[2 * i] = static_cast<char>(value & 0xFF);
-            bytes[2 * i + 1] = static_cast<char>(value >> 8);
-        }
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+bool renderToWav(music::Module& module, std::optional<std::int64_t> frames, const std::string& path,
+                 std::int64_t& rendered, std::string& error) {
+    // The writer takes the bytes of 16-bit values as they lie in memory, which WAVE wants little-endian.
+    static_assert(std::endian::native == std::endian::little, "WAV data are written as the host's int16 bytes");
+    headless::WavWriter wav;
+    if (!wav.open(path, kSampleRate, 2, error)) {
+        error = "the file cannot be created";
+        return false;
     }
-}
-
-std::vector<std::uint8_t> wavHeader(std::uint32_t dataBytes) {
-    std::vector<std::uint8_t> h(44);
-    putTag(h, 0, "RIFF");
-    putLittleEndian(h, 4, 36 + dataBytes, 4);
-    putTag(h, 8, "WAVE");
-    putTag(h, 12, "fmt ");
-    putLittleEndian(h, 16, 16, 4);                  // format chunk size
-    putLittleEndian(h, 20, 1, 2);                   // PCM
-    putLittleEndian(h, 22, 2, 2);                   // channels
-    putLittleEndian(h, 24, kSampleRate, 4);
-    putLittleEndian(h, 28, kSampleRate * 4, 4);     // bytes per second
-    putLittleEndian(h, 32, 4, 2);                   // bytes per frame
-    putLittleEndian(h, 34, 16, 2);                  // bits per sample
-    putTag(h, 36, "data");
-    putLittleEndian(h, 40, dataBytes, 4);
-    return h;
+    rendered = renderModule(module, frames, [&](const std::int16_t* pcm, std::int32_t count) {
+        wav.write({reinterpret_cast<const std::uint8_t*>(pcm), 4 * static_cast<std::size_t>(count)});
+    });
+    if (!wav.close()) {
+        error = "a write failed";
+        return false;
+    }
+    return true;
 }
 
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -235,25 +215,13 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         err << "xmrender: '" << options->input << "' is not a playable XM module: " << music::lastLoadError() << "\n";
         return 1;
     }
-    std::ofstream file(options->output, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        err << "xmrender: cannot write '" << options->output << "': " << std::strerror(errno) << "\n";
-        music::freeModule(module);
-        return 1;
-    }
-    const std::vector<std::uint8_t> placeholder = wavHeader(0);
-    file.write(reinterpret_cast<const char*>(placeholder.data()), static_cast<std::streamsize>(placeholder.size()));
     std::optional<std::int64_t> frames;
     if (options->seconds) frames = std::llround(*options->seconds * kSampleRate);
-    const std::int64_t rendered = renderModule(
-        *module, frames, [&](const std::int16_t* pcm, std::int32_t count) { writeSamples(file, pcm, count); });
+    std::int64_t rendered = 0;
+    const bool written = renderToWav(*module, frames, options->output, rendered, error);
     music::freeModule(module);
-    const std::vector<std::uint8_t> header = wavHeader(static_cast<std::uint32_t>(rendered * 4));
-    file.seekp(0);
-    file.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
-    file.close();
-    if (!file) {
-        err << "xmrender: writing '" << options->output << "' failed\n";
+    if (!written) {
+        err << "xmrender: cannot write '" << options->output << "': " << error << "\n";
         return 1;
     }
     out << "xmrender: " << options->output << ": " << rendered << " frames (" << static_cast<double>(rendered) / kSampleRate

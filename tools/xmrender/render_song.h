@@ -1,5 +1,5 @@
 // xmrender's work, kept apart from main() so that tests can run it: argument parsing, the offline render
-// of a module through the block loop (once through its order list, or for a fixed time), and the WAV file.
+// of a module through the block loop (once through its order list, or for a fixed time) into a WAV file.
 #pragma once
 
 #include <cstdint>
@@ -38,11 +38,10 @@ using FrameSink = std::function<void(const std::int16_t* frames, std::int32_t co
 // loop; a running pattern loop may revisit rows), or at kMaxSongFrames. Returns the frames rendered.
 std::int64_t renderModule(music::Module& module, std::optional<std::int64_t> frames, const FrameSink& sink);
 
-// The 44-byte RIFF/WAVE header of 16-bit stereo PCM at kSampleRate with `dataBytes` of samples.
-std::vector<std::uint8_t> wavHeader(std::uint32_t dataBytes);
-
-// Appends `count` stereo frames as 16-bit little-endian samples, whatever the host's byte order.
-void writeSamples(std::ostream& out, const std::int16_t* frames, std::int32_t count);
+// Renders as renderModule does into a 16-bit stereo WAV file at kSampleRate. False with the reason in
+// `error` when the file cannot be written; `rendered` receives the frames rendered.
+bool renderToWav(music::Module& module, std::optional<std::int64_t> frames, const std::string& path,
+                 std::int64_t& rendered, std::string& error);
 
 // The whole program: 0 on success, 1 when the module or a file fails, 2 for bad arguments.
 int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
