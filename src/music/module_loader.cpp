@@ -9,7 +9,8 @@
 //   - an instrument header size shorter than the fields read never moves the reading backwards;
 //   - a sample length is cut to the data the file still holds, so no allocation outgrows the file;
 //   - loop points are clamped to the sample length (a loop left empty makes the sample unlooped);
-//   - envelope point counts are cut to 12, envelope point indices and keymap slots to the arrays.
+//   - envelope point counts are cut to 12, envelope point indices to the arrays.
+// Keymap entries are kept as they are: one at or past the sample count selects the empty sample.
 #include "music/module_loader.h"
 
 #include <algorithm>
@@ -298,9 +299,6 @@ void Loader::readEnvelopes(Instrument& instrument) {
     }
     if (instrument.panningPointCount < 2) {
         instrument.panningType = 0;
-    }
-    for (std::uint8_t& slot : instrument.keymap) {
-        slot = std::min<std::uint8_t>(slot, kMaxSamples - 1);
     }
 }
 
