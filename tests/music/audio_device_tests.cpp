@@ -12,6 +12,7 @@
 #include "platform/audio_factory.h"
 #include "platform/headless/offline_audio.h"
 #include "platform/headless/wav_writer.h"
+#include "support/le_fields.h"
 #ifdef VELBRY_HAVE_SDL2_AUDIO
 #include "platform/sdl2/sdl2_audio.h"
 #endif
@@ -152,9 +153,7 @@ std::vector<std::uint8_t> readAll(const std::filesystem::path& path) {
     return bytes;
 }
 
-std::uint32_t u32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
+using testsupport::u32At;
 
 TEST_F(OfflineDeviceTest, PlaysIntoAWavFile) {
     // A name of its own, so that test runs in several build directories at once do not collide.
