@@ -21,13 +21,12 @@
 
 #include "graph/byte_reader.h"
 #include "music/file_callbacks.h"
+#include "music/process_state.h"
 #include "music/replayer.h"
 
 namespace music {
 
 namespace {
-
-std::string lastError;
 
 constexpr std::int32_t kSongHeaderStart = 60;
 constexpr std::int32_t kMaxChannels = 32;
@@ -404,13 +403,13 @@ void Loader::readSampleData(Sample& sample, std::int32_t instrument, std::int32_
 Module* loadModule(const char* name, SampleDataHook hook) {
     const FileCallbacks& files = fileCallbacks();
     if (!fileCallbacksComplete()) {
-        lastError = "no file operations registered";
+        processState().lastLoadError = "no file operations registered";
         return nullptr;
     }
     auto module = std::make_unique<Module>();
     const FileHandle handle = files.open(name);
     if (handle == nullptr) {
-        lastError = std::string("cannot open ") + (name != nullptr ? name : "(null)");
+        processState().lastLoadError = std::string("cannot open ") + (name != nullptr ? name : "(null)");
         return nullptr;
     }
     module->sampleDataHook = hook;
@@ -419,7 +418,7 @@ Module* loadModule(const char* name, SampleDataHook hook) {
         Stream stream(files, handle);
         Loader loader(stream, *module);
         loaded = loader.parse();
-        lastError = loaded ? std::string() : loader.error();
+        processState().lastLoadError = loaded ? std::string() : loader.error();
     }
     if (!loaded) {
         return nullptr;
@@ -429,7 +428,7 @@ Module* loadModule(const char* name, SampleDataHook hook) {
 }
 
 const std::string& lastLoadError() {
-    return lastError;
+    return processState().lastLoadError;
 }
 
 }  // namespace music
