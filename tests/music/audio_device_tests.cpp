@@ -282,9 +282,12 @@ TEST(Sdl2AudioDevice, BlocksRewrittenBehindThePositionAreHandedOverCleanly) {
     header.dwBufferLength = kRingBytes;
     header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
     header.dwLoops = 0xFFFFFFFFu;
-    WAVEFORMATEX fast = stereo16();  // the dummy driver plays in real time: a high rate loops sooner
-    fast.nSamplesPerSec = 192000;
-    fast.nAvgBytesPerSec = 192000 * 4;
+    // The dummy driver plays in real time. At 48 kHz the ring loops every 170 ms: soon enough for a short
+    // test, and slow enough that a busy machine's scheduling stall never lets a whole loop pass unseen
+    // (at 192 kHz a 43 ms stall did, and the count below came up short).
+    WAVEFORMATEX fast = stereo16();
+    fast.nSamplesPerSec = 48000;
+    fast.nAvgBytesPerSec = 48000 * 4;
 
     sdl2::Sdl2AudioDevice device;
     ASSERT_EQ(device.open(WAVE_MAPPER, fast, CALLBACK_NULL), MMSYSERR_NOERROR) << "no SDL dummy audio driver";
