@@ -284,7 +284,7 @@ void Loader::readDetails(Instrument& instrument) {
         point.tick = details.readU16LE();
         point.value = details.readU16LE();
     }
-    const auto b = details.readBytes(16);
+    const auto b = details.readBytes(14);  // point counts to vibrato rate; the fadeout follows
     constexpr std::uint8_t kLastPoint = kEnvelopePoints - 1;
     instrument.volumePointCount = std::min<std::uint8_t>(b[0], kEnvelopePoints);
     instrument.panningPointCount = std::min<std::uint8_t>(b[1], kEnvelopePoints);
@@ -300,7 +300,7 @@ void Loader::readDetails(Instrument& instrument) {
     instrument.vibratoSweep = b[11];
     instrument.vibratoDepth = b[12];
     instrument.vibratoRate = b[13];
-    instrument.fadeout = static_cast<std::uint16_t>(graph::ByteReader(b.subspan(14)).readU16LE() << 1);
+    instrument.fadeout = static_cast<std::uint16_t>(details.readU16LE() << 1);
     if (instrument.volumePointCount < 2) {
         instrument.volumeType = 0;
     }
