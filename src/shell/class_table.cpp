@@ -5,6 +5,8 @@
 
 #include "music/music.h"
 #include "sequence/timeline.h"
+#include "texture/canvas.h"
+#include "texture/texture_upload.h"
 
 namespace shell {
 
@@ -15,6 +17,8 @@ using graph::Constructor;
 constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     std::array<Constructor, kMainClassCount> table{};
     table.fill(&graph::nullConstructor);
+    table[static_cast<std::size_t>(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
+    table[static_cast<std::size_t>(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     return table;
@@ -23,7 +27,10 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
 constexpr std::array<Constructor, kLoaderClassCount> makeLoaderTable() {
     std::array<Constructor, kLoaderClassCount> table{};
     table.fill(&graph::nullConstructor);
-    table[10] = &graph::construct<sequence::makeTimeline>;  // the loader script's timeline class
+    // The loader script's own numbering.
+    table[1] = &graph::construct<texture::makeCanvas>;
+    table[3] = &graph::construct<texture::makeTextureUpload>;
+    table[10] = &graph::construct<sequence::makeTimeline>;
     return table;
 }
 
