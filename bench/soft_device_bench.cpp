@@ -29,7 +29,7 @@
 #include "frame_reference.h"
 #include "platform/soft/raster_threads.h"
 #include "platform/soft/soft_direct3d.h"
-#include "platform/soft/soft_ref.h"
+#include "device/device_ref.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ public:
         IDirect3DSurface9* depth = nullptr;
         device_->CreateDepthStencilSurface(kFrameWidth, kFrameHeight, D3DFMT_D24X8, D3DMULTISAMPLE_NONE, 0, TRUE,
                                            &depth, nullptr);
-        depth_ = soft::Ref<IDirect3DSurface9>::adopt(depth);
+        depth_ = device::DeviceRef<IDirect3DSurface9>::adopt(depth);
         device_->SetDepthStencilSurface(depth);
     }
     Device(const Device&) = delete;
@@ -78,19 +78,19 @@ public:
 private:
     IDirect3D9* d3d_ = nullptr;
     IDirect3DDevice9* device_ = nullptr;
-    soft::Ref<IDirect3DSurface9> depth_;
+    device::DeviceRef<IDirect3DSurface9> depth_;
 };
 
-soft::Ref<IDirect3DVertexDeclaration9> declaration(IDirect3DDevice9& d, const D3DVERTEXELEMENT9* elements) {
+device::DeviceRef<IDirect3DVertexDeclaration9> declaration(IDirect3DDevice9& d, const D3DVERTEXELEMENT9* elements) {
     IDirect3DVertexDeclaration9* created = nullptr;
     d.CreateVertexDeclaration(elements, &created);
-    return soft::Ref<IDirect3DVertexDeclaration9>::adopt(created);
+    return device::DeviceRef<IDirect3DVertexDeclaration9>::adopt(created);
 }
 
 // --- the overlay -------------------------------------------------------------------------------------
 
 // A 256 x 256 A8R8G8B8 texture of noise, alpha included.
-soft::Ref<IDirect3DTexture9> noiseTexture(IDirect3DDevice9& d) {
+device::DeviceRef<IDirect3DTexture9> noiseTexture(IDirect3DDevice9& d) {
     IDirect3DTexture9* texture = nullptr;
     d.CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr);
     D3DLOCKED_RECT locked{};
@@ -101,7 +101,7 @@ soft::Ref<IDirect3DTexture9> noiseTexture(IDirect3DDevice9& d) {
         for (int x = 0; x < 256; ++x) row[x] = nextRandom(seed);
     }
     texture->UnlockRect(0);
-    return soft::Ref<IDirect3DTexture9>::adopt(texture);
+    return device::DeviceRef<IDirect3DTexture9>::adopt(texture);
 }
 
 // The device state of a textured ScreenOverlay: stage 0 modulating texture and diffuse, bilinear
@@ -198,7 +198,7 @@ const Sheet& sheet() {
 }
 
 template <typename T>
-soft::Ref<IDirect3DVertexBuffer9> vertexBuffer(IDirect3DDevice9& d, const std::vector<T>& data) {
+device::DeviceRef<IDirect3DVertexBuffer9> vertexBuffer(IDirect3DDevice9& d, const std::vector<T>& data) {
     IDirect3DVertexBuffer9* buffer = nullptr;
     const auto length = static_cast<UINT>(data.size() * sizeof(T));
     d.CreateVertexBuffer(length, 0, 0, D3DPOOL_MANAGED, &buffer, nullptr);
@@ -206,7 +206,7 @@ soft::Ref<IDirect3DVertexBuffer9> vertexBuffer(IDirect3DDevice9& d, const std::v
     buffer->Lock(0, 0, &bytes, 0);
     std::memcpy(bytes, data.data(), length);
     buffer->Unlock();
-    return soft::Ref<IDirect3DVertexBuffer9>::adopt(buffer);
+    return device::DeviceRef<IDirect3DVertexBuffer9>::adopt(buffer);
 }
 
 // A device set up like a lit scene clip of the engine: the engine's mesh declaration with positions and
@@ -250,7 +250,7 @@ public:
         indices->Lock(0, 0, &bytes, 0);
         std::memcpy(bytes, mesh.indices.data(), length);
         indices->Unlock();
-        indices_ = soft::Ref<IDirect3DIndexBuffer9>::adopt(indices);
+        indices_ = device::DeviceRef<IDirect3DIndexBuffer9>::adopt(indices);
         d.SetIndices(indices);
     }
 
@@ -266,9 +266,9 @@ public:
 
 private:
     Device device_;
-    soft::Ref<IDirect3DVertexDeclaration9> declaration_;
-    soft::Ref<IDirect3DVertexBuffer9> positions_, normals_;
-    soft::Ref<IDirect3DIndexBuffer9> indices_;
+    device::DeviceRef<IDirect3DVertexDeclaration9> declaration_;
+    device::DeviceRef<IDirect3DVertexBuffer9> positions_, normals_;
+    device::DeviceRef<IDirect3DIndexBuffer9> indices_;
 };
 
 class CountingSink final : public soft::RasterSink {

@@ -49,9 +49,9 @@ TEST_F(DeviceStartup, WindowMakesOneAttemptThenSetsUpEverythingInOrder) {
 
     const DeviceState& state = deviceState();
     recording::RecordingDevice* created = backend.device();
-    EXPECT_EQ(state.device, created);
-    EXPECT_EQ(state.backBuffer, created->backBuffer);
-    EXPECT_EQ(state.depthStencil, created->depthStencil);
+    EXPECT_EQ(state.device.get(), created);
+    EXPECT_EQ(state.backBuffer.get(), created->backBuffer);
+    EXPECT_EQ(state.depthStencil.get(), created->depthStencil);
     EXPECT_FALSE(state.deviceLost);
     EXPECT_EQ(state.viewWidth, 800.0f);
     EXPECT_EQ(state.viewHeight, 500.0f);
@@ -60,7 +60,7 @@ TEST_F(DeviceStartup, WindowMakesOneAttemptThenSetsUpEverythingInOrder) {
 
 TEST_F(DeviceStartup, ConstantColorBufferHoldsOpaqueYellow) {
     ASSERT_TRUE(startDevice(host, false, 500));
-    auto* buffer = backend.find<recording::RecordingVertexBuffer>(deviceState().constantColorBuffer);
+    auto* buffer = backend.find<recording::RecordingVertexBuffer>(deviceState().constantColorBuffer.get());
     ASSERT_NE(buffer, nullptr);
     ASSERT_EQ(buffer->contents.size(), 4u);
     const std::vector<std::byte> expected{std::byte{0x00}, std::byte{0xFF}, std::byte{0xFF}, std::byte{0xFF}};
@@ -121,7 +121,7 @@ TEST_F(DeviceStartup, DepthStencilIsWiderWithAntiAliasing) {
         resetDeviceState();
         deviceState().antiAliasing = antiAliasing;
         ASSERT_TRUE(startDevice(host, true, 600));
-        auto* depth = backend.find<recording::RecordingSurface>(deviceState().depthStencil);
+        auto* depth = backend.find<recording::RecordingSurface>(deviceState().depthStencil.get());
         ASSERT_NE(depth, nullptr);
         EXPECT_EQ(depth->desc.Width, antiAliasing ? 2048u : 1024u);
         EXPECT_EQ(depth->desc.Height, 1024u);
@@ -142,8 +142,8 @@ TEST_F(DeviceStartup, VertexAndPixelShaderModel2AreEnough) {
 
 TEST_F(DeviceStartup, DeclarationsCarryTheExactElements) {
     ASSERT_TRUE(startDevice(host, false, 500));
-    auto* mesh = backend.find<recording::RecordingDeclaration>(deviceState().meshDeclaration);
-    auto* quad = backend.find<recording::RecordingDeclaration>(deviceState().quadDeclaration);
+    auto* mesh = backend.find<recording::RecordingDeclaration>(deviceState().meshDeclaration.get());
+    auto* quad = backend.find<recording::RecordingDeclaration>(deviceState().quadDeclaration.get());
     ASSERT_NE(mesh, nullptr);
     ASSERT_NE(quad, nullptr);
 
@@ -200,13 +200,13 @@ TEST_P(DeviceStartupFailure, ReportsOnceAndLeavesNothingBehind) {
     EXPECT_EQ(backend.count("SetViewport"), 0u);
 
     const DeviceState& state = deviceState();
-    EXPECT_EQ(state.direct3D, nullptr);
-    EXPECT_EQ(state.device, nullptr);
-    EXPECT_EQ(state.backBuffer, nullptr);
-    EXPECT_EQ(state.depthStencil, nullptr);
-    EXPECT_EQ(state.constantColorBuffer, nullptr);
-    EXPECT_EQ(state.meshDeclaration, nullptr);
-    EXPECT_EQ(state.quadDeclaration, nullptr);
+    EXPECT_EQ(state.direct3D.get(), nullptr);
+    EXPECT_EQ(state.device.get(), nullptr);
+    EXPECT_EQ(state.backBuffer.get(), nullptr);
+    EXPECT_EQ(state.depthStencil.get(), nullptr);
+    EXPECT_EQ(state.constantColorBuffer.get(), nullptr);
+    EXPECT_EQ(state.meshDeclaration.get(), nullptr);
+    EXPECT_EQ(state.quadDeclaration.get(), nullptr);
     EXPECT_TRUE(backend.heldReferences().empty()) << testing::PrintToString(backend.heldReferences());
     EXPECT_TRUE(backend.violations().empty()) << testing::PrintToString(backend.violations());
 }

@@ -135,7 +135,7 @@ int run(const Options& options) {
         std::fprintf(stderr, "devicecheck: %s\n", created.error.c_str());
         return 1;
     }
-    const Ref<device::IDirect3D9> direct3d(created.direct3d);
+    const auto direct3d = device::DeviceRef<device::IDirect3D9>::adopt(created.direct3d);
     std::printf("devicecheck: device '%s'\n", options.deviceName.c_str());
 
     const std::filesystem::path directory = options.outputDirectory;

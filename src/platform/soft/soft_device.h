@@ -36,7 +36,7 @@ struct DeviceSettings {
     RasterSink* rasterSink = nullptr;
 };
 
-class SoftDevice final : public RefCounted<device::IDirect3DDevice9> {
+class SoftDevice final : public device::RefCounted<device::IDirect3DDevice9> {
 public:
     // Validates the presentation parameters and fills in the back-buffer size and format they leave open.
     static device::HRESULT create(const DeviceSettings& settings, device::D3DPRESENT_PARAMETERS* parameters,
@@ -125,8 +125,8 @@ private:
     DeviceSettings settings_;
     std::shared_ptr<ResourceTracker> tracker_ = std::make_shared<ResourceTracker>();
     device::D3DPRESENT_PARAMETERS parameters_{};
-    Ref<SoftSurface> backBuffer_;
-    Ref<SoftSurface> autoDepthStencil_;
+    device::DeviceRef<SoftSurface> backBuffer_;
+    device::DeviceRef<SoftSurface> autoDepthStencil_;
     DeviceState state_;
     DrawPipeline pipeline_;
     GammaTable gamma_;

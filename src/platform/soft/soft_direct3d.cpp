@@ -11,7 +11,7 @@ using namespace device;
 
 namespace {
 
-class SoftDirect3D final : public RefCounted<IDirect3D9> {
+class SoftDirect3D final : public device::RefCounted<IDirect3D9> {
 public:
     explicit SoftDirect3D(const DeviceSettings& settings) : settings_(settings) {}
 
