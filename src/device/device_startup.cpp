@@ -79,10 +79,9 @@ void releaseRenderBuffers(DeviceState& state) {
 
 }  // namespace
 
-HRESULT loadDirect3D(DeviceHost& host) {
+HRESULT loadDirect3D(DeviceRef<IDirect3D9> direct3D) {
     DeviceState& state = deviceState();
-    state.direct3D.reset();
-    state.direct3D = DeviceRef<IDirect3D9>::adopt(host.createDirect3D());
+    state.direct3D = std::move(direct3D);
     return state.direct3D ? S_OK : E_FAIL;
 }
 
@@ -103,10 +102,10 @@ void fillPresentParameters(bool fullscreen, HWND window, UINT backBufferHeight, 
     parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
 }
 
-bool startDevice(DeviceHost& host, bool fullscreen, UINT backBufferHeight) {
+bool startDevice(DeviceHost& host, DeviceRef<IDirect3D9> direct3D, bool fullscreen, UINT backBufferHeight) {
     DeviceState& state = deviceState();
     releaseDeviceObjects(state);
-    if (failed(loadDirect3D(host))) {
+    if (failed(loadDirect3D(std::move(direct3D)))) {
         return reportFailure(host, kNoDirect3D);
     }
     if (!createDevice(host, fullscreen, backBufferHeight)) {

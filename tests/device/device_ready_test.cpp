@@ -15,7 +15,7 @@ class DeviceReady : public DeviceTest {
 protected:
     void SetUp() override {
         DeviceTest::SetUp();
-        ASSERT_TRUE(startDevice(host, true, 600));
+        ASSERT_TRUE(startDevice(host, host.createDirect3D(), true, 600));
         backend.clearLog();
     }
 };

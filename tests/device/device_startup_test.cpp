@@ -28,7 +28,7 @@ std::vector<std::string> objectMethods(const Backend& backend) {
 using DeviceStartup = DeviceTest;
 
 TEST_F(DeviceStartup, WindowMakesOneAttemptThenSetsUpEverythingInOrder) {
-    ASSERT_TRUE(startDevice(host, false, 500)) << backend.transcript();
+    ASSERT_TRUE(startDevice(host, host.createDirect3D(), false, 500)) << backend.transcript();
 
     EXPECT_EQ(objectMethods(backend),
               (std::vector<std::string>{"host.Direct3DCreate9", "d3d1.CreateDevice", "device1.GetDeviceCaps",
@@ -59,7 +59,7 @@ TEST_F(DeviceStartup, WindowMakesOneAttemptThenSetsUpEverythingInOrder) {
 }
 
 TEST_F(DeviceStartup, ConstantColorBufferHoldsOpaqueYellow) {
-    ASSERT_TRUE(startDevice(host, false, 500));
+    ASSERT_TRUE(startDevice(host, host.createDirect3D(), false, 500));
     auto* buffer = backend.find<recording::RecordingVertexBuffer>(deviceState().constantColorBuffer.get());
     ASSERT_NE(buffer, nullptr);
     ASSERT_EQ(buffer->contents.size(), 4u);
@@ -69,7 +69,7 @@ TEST_F(DeviceStartup, ConstantColorBufferHoldsOpaqueYellow) {
 }
 
 TEST_F(DeviceStartup, WindowPresentParametersUseClientSizeAndDesktopFormat) {
-    ASSERT_TRUE(startDevice(host, false, 500));
+    ASSERT_TRUE(startDevice(host, host.createDirect3D(), false, 500));
     ASSERT_EQ(backend.createDeviceParameters.size(), 1u);
     const D3DPRESENT_PARAMETERS& p = backend.createDeviceParameters[0];
     EXPECT_EQ(p.BackBufferWidth, 0u);
@@ -82,7 +82,7 @@ TEST_F(DeviceStartup, WindowPresentParametersUseClientSizeAndDesktopFormat) {
 
 TEST_F(DeviceStartup, FullScreenTriesFormatsInOrderAndStopsAtFirstSuccess) {
     backend.script("CreateDevice", {E_FAIL});
-    ASSERT_TRUE(startDevice(host, true, 600));
+    ASSERT_TRUE(startDevice(host, host.createDirect3D(), true, 600));
 
     ASSERT_EQ(backend.createDeviceParameters.size(), 2u);
     EXPECT_EQ(backend.createDeviceParameters[0].BackBufferFormat, D3DFMT_X8R8G8B8);
@@ -108,7 +108,7 @@ TEST_F(DeviceStartup, FullScreenTriesFormatsInOrderAndStopsAtFirstSuccess) {
 
 TEST_F(DeviceStartup, FullScreenGivesUpAfterThreeFormats) {
     backend.failAlways("CreateDevice");
-    EXPECT_FALSE(startDevice(host, true, 600));
+    EXPECT_FALSE(startDevice(host, host.createDirect3D(), true, 600));
     ASSERT_EQ(backend.createDeviceParameters.size(), 3u);
     EXPECT_EQ(backend.createDeviceParameters[0].BackBufferFormat, D3DFMT_X8R8G8B8);
     EXPECT_EQ(backend.createDeviceParameters[1].BackBufferFormat, D3DFMT_A8R8G8B8);
@@ -120,7 +120,7 @@ TEST_F(DeviceStartup, DepthStencilIsWiderWithAntiAliasing) {
     for (bool antiAliasing : {false, true}) {
         resetDeviceState();
         deviceState().antiAliasing = antiAliasing;
-        ASSERT_TRUE(startDevice(host, true, 600));
+        ASSERT_TRUE(startDevice(host, host.createDirect3D(), true, 600));
         auto* depth = backend.find<recording::RecordingSurface>(deviceState().depthStencil.get());
         ASSERT_NE(depth, nullptr);
         EXPECT_EQ(depth->desc.Width, antiAliasing ? 2048u : 1024u);
@@ -136,12 +136,12 @@ TEST_F(DeviceStartup, DepthStencilIsWiderWithAntiAliasing) {
 TEST_F(DeviceStartup, VertexAndPixelShaderModel2AreEnough) {
     backend.caps.VertexShaderVersion = D3DVS_VERSION(2, 0);
     backend.caps.PixelShaderVersion = D3DPS_VERSION(2, 0);
-    EXPECT_TRUE(startDevice(host, false, 500));
+    EXPECT_TRUE(startDevice(host, host.createDirect3D(), false, 500));
     EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(DeviceStartup, DeclarationsCarryTheExactElements) {
-    ASSERT_TRUE(startDevice(host, false, 500));
+    ASSERT_TRUE(startDevice(host, host.createDirect3D(), false, 500));
     auto* mesh = backend.find<recording::RecordingDeclaration>(deviceState().meshDeclaration.get());
     auto* quad = backend.find<recording::RecordingDeclaration>(deviceState().quadDeclaration.get());
     ASSERT_NE(mesh, nullptr);
@@ -183,7 +183,7 @@ class DeviceStartupFailure : public DeviceTest, public ::testing::WithParamInter
 
 TEST_P(DeviceStartupFailure, ReportsOnceAndLeavesNothingBehind) {
     GetParam().arrange(backend, host);
-    EXPECT_FALSE(startDevice(host, false, 500));
+    EXPECT_FALSE(startDevice(host, host.createDirect3D(), false, 500));
 
     EXPECT_EQ(host.messages, std::vector<std::string>{GetParam().message});
     const std::vector<std::string> lines = backend.lines();
