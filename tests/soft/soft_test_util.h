@@ -85,10 +85,12 @@ inline D3DPRESENT_PARAMETERS fullScreenParameters(D3DFORMAT format) {
 class TestDevice {
 public:
     explicit TestDevice(soft::RasterSink* rasterSink, soft::PresentSink* presentSink = nullptr,
-                        D3DPRESENT_PARAMETERS parameters = windowedParameters()) {
+                        D3DPRESENT_PARAMETERS parameters = windowedParameters(),
+                        const soft::RasterSettings& raster = {}) {
         soft::SoftDirect3DOptions options;
         options.rasterSink = rasterSink;
         options.presentSink = presentSink;
+        options.raster = raster;
         d3d_ = DeviceRef<IDirect3D9>::adopt(soft::createSoftDirect3D(options));
         EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                      D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, device_.out()),

@@ -10,7 +10,8 @@ namespace soft {
 
 using namespace device;
 
-SoftDevice::SoftDevice(const DeviceSettings& settings) : settings_(settings) {}
+SoftDevice::SoftDevice(const DeviceSettings& settings)
+    : settings_(settings), rasterStage_(settings.raster), pipeline_(rasterThreadCount(settings.raster)) {}
 
 HRESULT SoftDevice::create(const DeviceSettings& settings, D3DPRESENT_PARAMETERS* parameters, SoftDevice** device) {
     if (!parameters || !device) return D3DERR_INVALIDCALL;

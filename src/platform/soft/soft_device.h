@@ -33,7 +33,8 @@ struct DeviceSettings {
     int windowWidth = 800;
     int windowHeight = 500;
     PresentSink* presentSink = nullptr;
-    RasterSink* rasterSink = nullptr;
+    RasterSink* rasterSink = nullptr;  // null: the device's own RasterStageSink
+    RasterSettings raster;
 };
 
 class SoftDevice final : public device::RefCounted<device::IDirect3DDevice9> {
@@ -128,6 +129,7 @@ private:
     device::DeviceRef<SoftSurface> backBuffer_;
     device::DeviceRef<SoftSurface> autoDepthStencil_;
     DeviceState state_;
+    RasterStageSink rasterStage_;
     DrawPipeline pipeline_;
     GammaTable gamma_;
     std::vector<std::uint32_t> presentImage_;

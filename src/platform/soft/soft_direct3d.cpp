@@ -40,6 +40,7 @@ IDirect3D9* createSoftDirect3D(const SoftDirect3DOptions& options) {
     if (options.windowHeight > 0) settings.windowHeight = options.windowHeight;
     settings.presentSink = options.presentSink;
     settings.rasterSink = options.rasterSink;
+    settings.raster = options.raster;
     return new (std::nothrow) SoftDirect3D(settings);
 }
 
