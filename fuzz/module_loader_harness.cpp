@@ -10,7 +10,7 @@
 #include "music/file_callbacks.h"
 #include "music/module_loader.h"
 #include "music/playback_state.h"
-#include "music/process_state.h"
+#include "music/music_state.h"
 
 namespace fuzzing {
 
@@ -26,7 +26,7 @@ void runModuleLoaderInput(const std::uint8_t* data, std::size_t size) {
         return;
     }
     // Every input starts from the start-up state, so that a crash reproduces from its input alone.
-    music::resetProcessState();
+    music::resetMusicState();
     music::setFileCallbacks(music::memoryFileCallbacks());
     music::setMemoryFile(data, static_cast<std::int32_t>(size));
     // Nothing plays it in the background, so it can go without the output thread's hand-shake.

@@ -9,7 +9,7 @@
 #include "music/file_callbacks.h"
 #include "music/module_loader.h"
 #include "music/playback_state.h"
-#include "music/process_state.h"
+#include "music/music_state.h"
 
 namespace music {
 namespace {
@@ -31,7 +31,7 @@ WAVEFORMATEX outputFormat(std::int32_t mixRate) {
 
 // Opens the selected device; says on stderr why there will be no music when it cannot.
 AudioDevice* openDevice(std::int32_t mixRate) {
-    AudioDevice* device = processState().selectedDevice;
+    AudioDevice* device = musicState().selectedDevice;
     if (device == nullptr) {
         std::fprintf(stderr, "music: no audio output device; playing without sound\n");
         return nullptr;
@@ -74,11 +74,11 @@ bool allocateRings(AudioOutput& out) {
 
 }  // namespace
 
-AudioOutput& audioOutput() { return processState().output; }
+AudioOutput& audioOutput() { return musicState().output; }
 
-void setAudioDevice(AudioDevice* device) { processState().selectedDevice = device; }
+void setAudioDevice(AudioDevice* device) { musicState().selectedDevice = device; }
 
-AudioDevice* audioDevice() { return processState().selectedDevice; }
+AudioDevice* audioDevice() { return musicState().selectedDevice; }
 
 bool startPlayback(Module* module) {
     if (module == nullptr) {

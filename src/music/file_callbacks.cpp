@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "music/process_state.h"
+#include "music/music_state.h"
 
 namespace music {
 
@@ -61,19 +61,19 @@ std::int32_t memoryTell(FileHandle /*handle*/) {
 void setFileCallbacks(const FileCallbacks& callbacks) {
     const bool complete = callbacks.open != nullptr && callbacks.close != nullptr && callbacks.read != nullptr &&
                           callbacks.seek != nullptr && callbacks.tell != nullptr;
-    processState().fileCallbacks = complete ? callbacks : FileCallbacks{};
+    musicState().fileCallbacks = complete ? callbacks : FileCallbacks{};
 }
 
 const FileCallbacks& fileCallbacks() {
-    return processState().fileCallbacks;
+    return musicState().fileCallbacks;
 }
 
 bool fileCallbacksComplete() {
-    return processState().fileCallbacks.open != nullptr;  // set together or not at all
+    return musicState().fileCallbacks.open != nullptr;  // set together or not at all
 }
 
 MemoryFileState& memoryFile() {
-    return processState().memoryFile;
+    return musicState().memoryFile;
 }
 
 void setMemoryFile(const std::uint8_t* base, std::int32_t size) {

@@ -1,12 +1,12 @@
-// The shared silent sample and instrument, kept in the music's ProcessState.
+// The shared silent sample and instrument, kept in the MusicState.
 #include "music/module.h"
 
-#include "music/process_state.h"
+#include "music/music_state.h"
 
 namespace music {
 
-Sample& emptySample() { return processState().emptySample; }
+Sample& emptySample() { return musicState().emptySample; }
 
-Instrument& emptyInstrument() { return processState().emptyInstrument; }
+Instrument& emptyInstrument() { return musicState().emptyInstrument; }
 
 }  // namespace music

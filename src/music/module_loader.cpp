@@ -21,7 +21,7 @@
 
 #include "graph/byte_reader.h"
 #include "music/file_callbacks.h"
-#include "music/process_state.h"
+#include "music/music_state.h"
 #include "music/replayer.h"
 
 namespace music {
@@ -403,13 +403,13 @@ void Loader::readSampleData(Sample& sample, std::int32_t instrument, std::int32_
 Module* loadModule(const char* name, SampleDataHook hook) {
     const FileCallbacks& files = fileCallbacks();
     if (!fileCallbacksComplete()) {
-        processState().lastLoadError = "no file operations registered";
+        musicState().lastLoadError = "no file operations registered";
         return nullptr;
     }
     auto module = std::make_unique<Module>();
     const FileHandle handle = files.open(name);
     if (handle == nullptr) {
-        processState().lastLoadError = std::string("cannot open ") + (name != nullptr ? name : "(null)");
+        musicState().lastLoadError = std::string("cannot open ") + (name != nullptr ? name : "(null)");
         return nullptr;
     }
     module->sampleDataHook = hook;
@@ -418,7 +418,7 @@ Module* loadModule(const char* name, SampleDataHook hook) {
         Stream stream(files, handle);
         Loader loader(stream, *module);
         loaded = loader.parse();
-        processState().lastLoadError = loaded ? std::string() : loader.error();
+        musicState().lastLoadError = loaded ? std::string() : loader.error();
     }
     if (!loaded) {
         return nullptr;
@@ -428,7 +428,7 @@ Module* loadModule(const char* name, SampleDataHook hook) {
 }
 
 const std::string& lastLoadError() {
-    return processState().lastLoadError;
+    return musicState().lastLoadError;
 }
 
 }  // namespace music

@@ -1,11 +1,11 @@
 // Playback start: the shared channels and voices zeroed, the ramp set for the mix rate.
 #include "music/playback_state.h"
 
-#include "music/process_state.h"
+#include "music/music_state.h"
 
 namespace music {
 
-PlaybackState& playbackState() { return processState().playback; }
+PlaybackState& playbackState() { return musicState().playback; }
 
 void resetPlaybackState() {
     PlaybackState& state = playbackState();

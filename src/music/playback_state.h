@@ -1,6 +1,6 @@
 // The process-wide playback state that the replayer, the mixer and the output thread share: the mix
 // rate, the mixer's ramp settings, the channels and the voices. One playback at a time; it lives in the
-// music's ProcessState (process_state.h).
+// MusicState (music_state.h).
 #pragma once
 
 #include <array>

@@ -2,7 +2,7 @@
 // test or a tool may leave it, playing included, so that the next song sounds as in a fresh process.
 #include <gtest/gtest.h>
 
-#include "music/process_state.h"
+#include "music/music_state.h"
 #include "output_test_support.h"
 
 namespace music {
@@ -11,7 +11,7 @@ namespace {
 using test::ModulePtr;
 using test::RecordingDevice;
 
-TEST(MusicProcessState, ResetStopsPlaybackAndTheNextSongSoundsAsInAFreshProcess) {
+TEST(MusicState, ResetStopsPlaybackAndTheNextSongSoundsAsInAFreshProcess) {
     const auto song = test::risingSawSong();
     const std::int32_t ring = ringLengthFor(kMixRate);
     const auto fresh = test::straightRender(song, ring);
@@ -30,7 +30,7 @@ TEST(MusicProcessState, ResetStopsPlaybackAndTheNextSongSoundsAsInAFreshProcess)
     ASSERT_TRUE(startPlayback(module.get()));
     setMemoryFile(junk, 4);
 
-    resetProcessState();
+    resetMusicState();
     EXPECT_FALSE(device.isOpen);
     EXPECT_EQ(audioOutput().module, nullptr);
     EXPECT_EQ(audioOutput().pcmRing, nullptr);

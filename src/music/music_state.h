@@ -13,10 +13,10 @@
 
 namespace music {
 
-struct ProcessState {
-    ProcessState();
-    ProcessState(const ProcessState&) = delete;
-    ProcessState& operator=(const ProcessState&) = delete;
+struct MusicState {
+    MusicState();
+    MusicState(const MusicState&) = delete;
+    MusicState& operator=(const MusicState&) = delete;
 
     PlaybackState playback;
     AudioOutput output;
@@ -28,12 +28,12 @@ struct ProcessState {
     Instrument emptyInstrument;  // every slot on emptySample
 };
 
-ProcessState& processState();
+MusicState& musicState();
 
 // Returns the music subsystem to its start-up state, for tests and tools that play several songs in one
 // process: stops a running playback (the module stays with its owner), forgets the selected device, the
 // file operations, the memory file and the last load error, restores the silent records and the
 // default mix rate, and zeroes the playback state.
-void resetProcessState();
+void resetMusicState();
 
 }  // namespace music

@@ -1,9 +1,9 @@
 // The music subsystem's one process-wide state and its reset.
-#include "music/process_state.h"
+#include "music/music_state.h"
 
 namespace music {
 
-ProcessState::ProcessState() { emptyInstrument.samples.fill(&emptySample); }
+MusicState::MusicState() { emptyInstrument.samples.fill(&emptySample); }
 
 namespace {
 
@@ -27,13 +27,13 @@ void resetOutput(AudioOutput& out) {
 
 }  // namespace
 
-ProcessState& processState() {
-    static ProcessState state;
+MusicState& musicState() {
+    static MusicState state;
     return state;
 }
 
-void resetProcessState() {
-    ProcessState& state = processState();
+void resetMusicState() {
+    MusicState& state = musicState();
     if (state.output.module != nullptr) {
         stopPlayback(state.output.module);
     }
