@@ -13,6 +13,8 @@
 #include "scene/scalar_remap.h"
 #include "scene/static_matrix.h"
 #include "sequence/timeline.h"
+#include "texture/canvas.h"
+#include "texture/texture_upload.h"
 
 namespace shell {
 
@@ -35,6 +37,8 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     table[slot(ClassIndex::SpinTransform)] = &constructChecked<"SpinTransform", scene::makeSpinTransform>;
     table[slot(ClassIndex::ScalarCurve)] = &constructChecked<"ScalarCurve", scene::makeScalarCurve>;
     table[slot(ClassIndex::OrbitPath)] = &constructChecked<"OrbitPath", scene::makeOrbitPath>;
+    table[static_cast<std::size_t>(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
+    table[static_cast<std::size_t>(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     return table;
@@ -43,9 +47,12 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
 constexpr std::array<Constructor, kLoaderClassCount> makeLoaderTable() {
     std::array<Constructor, kLoaderClassCount> table{};
     table.fill(&graph::nullConstructor);
+    // The loader script's own numbering.
+    table[1] = &graph::construct<texture::makeCanvas>;
+    table[3] = &graph::construct<texture::makeTextureUpload>;
     table[4] = &constructChecked<"VectorCurve", scene::makeVectorCurve>;
     table[5] = &constructChecked<"ScalarRemap", scene::makeScalarRemap>;
-    table[10] = &graph::construct<sequence::makeTimeline>;  // the loader script's timeline class
+    table[10] = &graph::construct<sequence::makeTimeline>;
     return table;
 }
 
