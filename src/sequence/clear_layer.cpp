@@ -16,7 +16,7 @@ constexpr std::int32_t kClearBits = 1 | 2 | 4;
 void ClearLayer::update(float) {}
 
 void ClearLayer::render(float) {
-    device::IDirect3DDevice9* device = device::deviceState().device;
+    device::IDirect3DDevice9* device = device::deviceState().device.get();
     if (device == nullptr || flags_ <= 0) {
         return;
     }

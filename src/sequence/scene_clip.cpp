@@ -63,7 +63,7 @@ void SceneClip::placeLights(IDirect3DDevice9& device, const math::Matrix4& view)
 }
 
 void SceneClip::render(float t) {
-    IDirect3DDevice9* device = deviceState().device;
+    IDirect3DDevice9* device = deviceState().device.get();
     if (device == nullptr) {
         return;
     }

@@ -54,7 +54,7 @@ void ScreenOverlay::spanOf(float& du, float& dv) const {
 }
 
 void ScreenOverlay::render(float t) {
-    IDirect3DDevice9* device = deviceState().device;
+    IDirect3DDevice9* device = deviceState().device.get();
     if (device == nullptr) {
         return;
     }
@@ -86,7 +86,7 @@ void ScreenOverlay::render(float t) {
     device->SetTransform(D3DTS_WORLD, &world);
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetVertexDeclaration(deviceState().quadDeclaration);
+    device->SetVertexDeclaration(deviceState().quadDeclaration.get());
 
     float du = 1.0f;
     float dv = 1.0f;

@@ -50,8 +50,8 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     table[slot(ClassIndex::SurfaceMaterial)] = &constructChecked<"SurfaceMaterial", scene::makeSurfaceMaterial>;
     table[slot(ClassIndex::ClearLayer)] = &constructChecked<"ClearLayer", sequence::makeClearLayer>;
     table[slot(ClassIndex::OrbitPath)] = &constructChecked<"OrbitPath", scene::makeOrbitPath>;
-    table[static_cast<std::size_t>(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
-    table[static_cast<std::size_t>(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
+    table[slot(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
+    table[slot(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     return table;

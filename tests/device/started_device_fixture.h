@@ -11,7 +11,7 @@ protected:
         DeviceTest::SetUp();
         backend.caps.VertexShaderVersion = device::D3DVS_VERSION(2, 0);
         backend.caps.PixelShaderVersion = device::D3DPS_VERSION(2, 0);
-        ASSERT_TRUE(device::startDevice(host, false, 500)) << backend.transcript();
+        ASSERT_TRUE(device::startDevice(host, host.createDirect3D(), false, 500)) << backend.transcript();
         backend.clearLog();
     }
 };

@@ -36,10 +36,6 @@ protected:
         std::memcpy(vertices.data(), drawn[0].vertices.data(), 4 * sizeof(QuadVertex));
         return vertices;
     }
-    texture::TextureUpload image(std::int32_t width, std::int32_t height, std::int32_t contentWidth,
-                                 std::int32_t contentHeight) {
-        return texture::TextureUpload(deviceState().device, width, height, contentWidth, contentHeight, nullptr);
-    }
 };
 
 void expectVertex(const QuadVertex& v, float x, float y, float u, float vv, D3DCOLOR color) {
@@ -52,7 +48,7 @@ void expectVertex(const QuadVertex& v, float x, float y, float u, float vv, D3DC
 }
 
 TEST_F(OverlayTest, TexturedOverlayCallsInOrderAndItsQuad) {
-    texture::TextureUpload title(deviceState().device, 512, 128, 512, 128, nullptr);
+    texture::TextureUpload title(deviceState().device.get(), 512, 128, 512, 128, nullptr);
     backend.clearLog();
     ScreenOverlay overlay(nullptr, nullptr, &title, 0xFFFFFFFF, OverlayRect{290, 170, 512, 128}, true);
     overlay.update(0.0f);
@@ -72,7 +68,7 @@ TEST_F(OverlayTest, TexturedOverlayCallsInOrderAndItsQuad) {
                                    transform("WORLD", toD3DMatrix(math::matIdentity())),
                                    renderState(D3DRS_ZENABLE, D3DZB_FALSE),
                                    renderState(D3DRS_LIGHTING, FALSE),
-                                   on("SetVertexDeclaration(" + backend.argument(deviceState().quadDeclaration) + ")"),
+                                   on("SetVertexDeclaration(" + backend.argument(deviceState().quadDeclaration.get()) + ")"),
                                    renderState(D3DRS_ALPHABLENDENABLE, TRUE),
                                    renderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
                                    renderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA),
@@ -131,7 +127,7 @@ TEST_F(OverlayTest, FadeIsClampedAndNoFadeDrawsNothing) {
 }
 
 TEST_F(OverlayTest, TextureSpanRepeatsOrFitsAndScrolls) {
-    texture::TextureUpload small(deviceState().device, 128, 128, 100, 64, nullptr);
+    texture::TextureUpload small(deviceState().device.get(), 128, 128, 100, 64, nullptr);
     scene::ConstantVector scroll({0.25f, 0.5f, 9.0f, 1.0f});
     ScreenOverlay repeating(&scroll, nullptr, &small, 0xFFFFFFFF, OverlayRect{0, 0, 256, 256}, false);
     repeating.render(0.0f);

@@ -20,7 +20,6 @@ namespace softframe {
 
 class SoftDeviceHost final : public device::DeviceHost {
 public:
-    device::IDirect3D9* createDirect3D() override { return soft::createSoftDirect3D(); }
     device::HWND window() override { return nullptr; }
     void hideWindow() override {}
     void showCursor() override {}
@@ -33,7 +32,8 @@ class SoftFrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
         device::resetDeviceState();
-        ASSERT_TRUE(device::startDevice(host_, false, 500));
+        ASSERT_TRUE(device::startDevice(
+            host_, device::DeviceRef<device::IDirect3D9>::adopt(soft::createSoftDirect3D()), false, 500));
         store_ = std::make_unique<graph::ObjectStore>();
     }
     // Objects that hold device resources go before the device.

@@ -14,14 +14,14 @@ void NotedInstance::render(float t, scene::RenderPass pass) { draws.push_back({t
 
 namespace {
 
-IDirect3DVertexBuffer9* makeBuffer(const std::vector<StreamVertex>& vertices) {
-    IDirect3DDevice9* device = deviceState().device;
+DeviceRef<IDirect3DVertexBuffer9> makeBuffer(const std::vector<StreamVertex>& vertices) {
+    IDirect3DDevice9* device = deviceState().device.get();
+    DeviceRef<IDirect3DVertexBuffer9> buffer;
     if (device == nullptr || vertices.empty()) {
-        return nullptr;
+        return buffer;
     }
     const auto bytes = static_cast<UINT>(vertices.size() * sizeof(StreamVertex));
-    IDirect3DVertexBuffer9* buffer = nullptr;
-    if (failed(device->CreateVertexBuffer(bytes, 0, 0, D3DPOOL_MANAGED, &buffer, nullptr))) {
+    if (failed(device->CreateVertexBuffer(bytes, 0, 0, D3DPOOL_MANAGED, buffer.out(), nullptr))) {
         return nullptr;
     }
     void* data = nullptr;
@@ -42,21 +42,16 @@ TriangleInstance::TriangleInstance(const scene::Material* material, const std::v
       normals_(makeBuffer(normals)),
       triangles_(static_cast<UINT>(positions.size() / 3)) {}
 
-TriangleInstance::~TriangleInstance() {
-    releaseAndNull(positions_);
-    releaseAndNull(normals_);
-}
-
 void TriangleInstance::render(float t, scene::RenderPass pass) {
-    IDirect3DDevice9* device = deviceState().device;
+    IDirect3DDevice9* device = deviceState().device.get();
     const bool late = pass == scene::RenderPass::Late;
-    if (device == nullptr || positions_ == nullptr || late != material_->alphaBlend) {
+    if (device == nullptr || !positions_ || late != material_->alphaBlend) {
         return;
     }
     scene::applyMaterial(*device, *material_, t);
-    device->SetVertexDeclaration(deviceState().meshDeclaration);
-    device->SetStreamSource(0, positions_, 0, sizeof(StreamVertex));
-    device->SetStreamSource(2, normals_, 0, sizeof(StreamVertex));
+    device->SetVertexDeclaration(deviceState().meshDeclaration.get());
+    device->SetStreamSource(0, positions_.get(), 0, sizeof(StreamVertex));
+    device->SetStreamSource(2, normals_.get(), 0, sizeof(StreamVertex));
     device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles_);
     for (UINT stream = 0; stream < 6; ++stream) {
         device->SetStreamSource(stream, nullptr, 0, 0);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/d3d9_interfaces.h"
+#include "device/device_ref.h"
 #include "scene/material.h"
 #include "scene/scene_node.h"
 #include "texture/texture_upload.h"
@@ -44,9 +45,6 @@ public:
     // of the shared state; without one the node draws nothing.
     TriangleInstance(const scene::Material* material, const std::vector<StreamVertex>& positions,
                      const std::vector<StreamVertex>& normals, const scene::StaticMatrix* local = nullptr);
-    ~TriangleInstance() override;
-    TriangleInstance(const TriangleInstance&) = delete;
-    TriangleInstance& operator=(const TriangleInstance&) = delete;
 
     // Opaque materials draw in the opaque pass, blended ones in the late pass.
     void render(float t, scene::RenderPass pass) override;
@@ -54,8 +52,8 @@ public:
 
 private:
     const scene::Material* material_;
-    device::IDirect3DVertexBuffer9* positions_ = nullptr;
-    device::IDirect3DVertexBuffer9* normals_ = nullptr;
+    device::DeviceRef<device::IDirect3DVertexBuffer9> positions_;
+    device::DeviceRef<device::IDirect3DVertexBuffer9> normals_;
     device::UINT triangles_;
 };
 
