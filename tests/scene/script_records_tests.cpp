@@ -86,27 +86,17 @@ std::string errorOf(const ScriptWriter& record) {
     return build.result.error;
 }
 
-TEST(ScriptRecords, MissingAndWrongKindArgumentsAreRefusedByName) {
+TEST(ScriptRecords, RefusalsNameTheClassAndTheArgument) {
     using testing::HasSubstr;
     EXPECT_THAT(errorOf(recordOf(ClassIndex::ConstantVector).real(1).real(2).real(3).end()),
                 HasSubstr("ConstantVector takes 4 arguments; the record has 3"));
-    EXPECT_THAT(errorOf(recordOf(ClassIndex::OrbitPath).integer(4).real(1).real(1).real(1).real(1).end()),
-                HasSubstr("OrbitPath takes 4 arguments; the record has 5"));
     EXPECT_THAT(errorOf(recordOf(ClassIndex::LookAtTransform).zero().zero().zero().integer(1).end()),
                 HasSubstr("LookAtTransform: argument 1 must be a reference to a vector value; it is tag 0"));
     EXPECT_THAT(errorOf(recordOf(ClassIndex::ConstantTransform).ref(0).end()),
                 HasSubstr("ConstantTransform: argument 1 must be a reference to a static matrix; it refers to an "
                           "object of another class"));
-    EXPECT_THAT(errorOf(recordOf(ClassIndex::SpinTransform).zero().real(2.0f).real(1).end()),
-                HasSubstr("SpinTransform: argument 2 must be an integer; it is a float"));
-    EXPECT_THAT(errorOf(recordOf(ClassIndex::StaticScale).zero().integer(3).real(1).real(1).end()),
-                HasSubstr("StaticScale: argument 2 must be a float; it is an integer"));
-    EXPECT_THAT(errorOf(recordOf(ClassIndex::SpinTransform).ref(0).integer(1).real(1).end()),
-                HasSubstr("SpinTransform: argument 1 must be a reference to a matrix value"));
     EXPECT_THAT(errorOf(recordOf(ClassIndex::ScalarCurve).integer(1).integer(0).end()),
                 HasSubstr("ScalarCurve: argument 2 must be a blob; it is an integer"));
-    EXPECT_THAT(errorOf(recordOf(ClassIndex::StaticTranslate).list({0}).real(1).real(1).real(1).end()),
-                HasSubstr("StaticTranslate: argument 1 must be a reference to a static matrix; it is a list"));
 }
 
 TEST(ScriptRecords, MalformedKeyBlobsAreRefused) {
@@ -139,12 +129,14 @@ TEST(ScriptRecords, MalformedKeyBlobsAreRefused) {
                 HasSubstr("key 0 has the time"));
     EXPECT_THAT(curveError(scenetest::scalarKeyBlob({{std::numeric_limits<float>::infinity(), 1}})),
                 HasSubstr("key times must be finite"));
-    EXPECT_THAT(curveError(scenetest::scalarKeyBlob({{0, 1}, {2, 0}}, true, std::numeric_limits<float>::infinity())),
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    EXPECT_THAT(curveError(scenetest::scalarKeyBlob({{0, 1}, {2, 0}}, true, kInfinity)),
                 HasSubstr("the loop end is not a finite number"));
     // The vector curve of the start-up table reads four floats per key.
     const auto scalarKeys = scenetest::scalarKeyBlob({{0, 1}});
     ScriptBuild vectorCurve(ScriptWriter().record(4).blob(scalarKeys).end().finish(), shell::loaderClassTable());
-    EXPECT_THAT(vectorCurve.result.error, HasSubstr("VectorCurve: the key blob is 16 bytes long, but 1 keys take 24"));
+    EXPECT_THAT(vectorCurve.result.error,
+                HasSubstr("VectorCurve: the key blob is 16 bytes long, but 1 keys take 24"));
 }
 
 TEST(ScriptRecords, ValuesThatWouldDivideByZeroAreRefused) {
@@ -200,20 +192,14 @@ TEST(ScriptRecords, NodeAndLayerRefusals) {
     using testing::HasSubstr;
     EXPECT_THAT(errorOf(recordOf(ClassIndex::Camera).list({0}).zero().zero().zero().zero().end()),
                 HasSubstr("Camera: argument 1: entry 1 of the list is not a scene node"));
-    EXPECT_THAT(errorOf(recordOf(ClassIndex::Camera).zero().zero().zero().zero().zero().end()),
-                HasSubstr("Camera: argument 1 must be a list; it is tag 0"));
     EXPECT_THAT(errorOf(recordOf(ClassIndex::Light).list({}).zero().zero().integer(-1).integer(8).end()),
                 HasSubstr("Light: argument 5: the light index 8 is outside 0 to 7"));
-    EXPECT_THAT(errorOf(recordOf(ClassIndex::Light).list({}).zero().ref(0).integer(-1).integer(0).end()),
-                HasSubstr("Light: argument 3 must be a reference to a matrix value"));
     EXPECT_THAT(errorOf(recordOf(ClassIndex::SceneClip).list({}).zero().integer(0).integer(4).integer(0).real(1)
                             .real(2).end()),
                 HasSubstr("SceneClip: argument 4: the fog mode 4 is not 0 to 3"));
     EXPECT_THAT(errorOf(recordOf(ClassIndex::SceneClip).list({0}).zero().integer(0).integer(0).integer(0).real(1)
                             .real(2).end()),
                 HasSubstr("SceneClip: argument 1: entry 1 of the list is not a scene node"));
-    EXPECT_THAT(errorOf(recordOf(ClassIndex::SpriteMaterial).zero().real(1).integer(0).zero().integer(1).end()),
-                HasSubstr("SpriteMaterial: argument 1 must be a reference"));
     ScriptWriter withEffect = recordOf(ClassIndex::SurfaceMaterial);
     for (int i = 0; i < 14; ++i) {
         withEffect.zero();
@@ -223,9 +209,6 @@ TEST(ScriptRecords, NodeAndLayerRefusals) {
         withEffect.zero();
     }
     EXPECT_THAT(errorOf(withEffect.end()), HasSubstr("SurfaceMaterial: argument 15 names an effect"));
-    EXPECT_THAT(errorOf(recordOf(ClassIndex::ScreenOverlay).zero().zero().real(1).zero().integer(1).integer(1)
-                            .zero().integer(0).zero().end()),
-                HasSubstr("ScreenOverlay: argument 3 must be an integer; it is a float"));
     EXPECT_THAT(errorOf(recordOf(ClassIndex::ClearLayer).integer(0).integer(9).end()),
                 HasSubstr("ClearLayer: argument 2: the flags 9 name more than target (1), depth (2) and stencil (4)"));
 }

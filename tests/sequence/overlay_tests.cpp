@@ -50,6 +50,7 @@ void expectVertex(const QuadVertex& v, float x, float y, float u, float vv, D3DC
 TEST_F(OverlayTest, TexturedOverlayCallsInOrderAndItsQuad) {
     texture::TextureUpload title(deviceState().device.get(), 512, 128, 512, 128, nullptr);
     backend.clearLog();
+    const std::string quadDeclaration = backend.argument(deviceState().quadDeclaration.get());
     ScreenOverlay overlay(nullptr, nullptr, &title, 0xFFFFFFFF, OverlayRect{290, 170, 512, 128}, true);
     overlay.update(0.0f);
     overlay.render(0.0f);
@@ -68,7 +69,7 @@ TEST_F(OverlayTest, TexturedOverlayCallsInOrderAndItsQuad) {
                                    transform("WORLD", toD3DMatrix(math::matIdentity())),
                                    renderState(D3DRS_ZENABLE, D3DZB_FALSE),
                                    renderState(D3DRS_LIGHTING, FALSE),
-                                   on("SetVertexDeclaration(" + backend.argument(deviceState().quadDeclaration.get()) + ")"),
+                                   on("SetVertexDeclaration(" + quadDeclaration + ")"),
                                    renderState(D3DRS_ALPHABLENDENABLE, TRUE),
                                    renderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
                                    renderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA),
