@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "device/d3d9_interfaces.h"
 #include "device/recording_format.h"
@@ -22,6 +23,20 @@ inline std::string samplerState(device::DWORD sampler, device::D3DSAMPLERSTATETY
 }
 inline std::string setTexture(device::DWORD stage, const std::string& name) {
     return on("SetTexture(" + args(stage, name) + ")");
+}
+// What bindModulatedTexture sends: the texture on stage 0, bilinear, modulated with the diffuse colour.
+inline std::vector<std::string> modulatedStageZero(const std::string& textureName) {
+    return {
+        setTexture(0, textureName),
+        samplerState(0, device::D3DSAMP_MAGFILTER, device::D3DTEXF_LINEAR),
+        samplerState(0, device::D3DSAMP_MINFILTER, device::D3DTEXF_LINEAR),
+        stageState(0, device::D3DTSS_COLORARG1, device::D3DTA_TEXTURE),
+        stageState(0, device::D3DTSS_COLORARG2, device::D3DTA_DIFFUSE),
+        stageState(0, device::D3DTSS_COLOROP, device::D3DTOP_MODULATE),
+        stageState(0, device::D3DTSS_ALPHAARG1, device::D3DTA_TEXTURE),
+        stageState(0, device::D3DTSS_ALPHAARG2, device::D3DTA_DIFFUSE),
+        stageState(0, device::D3DTSS_ALPHAOP, device::D3DTOP_MODULATE),
+    };
 }
 inline std::string lightEnable(device::DWORD index, bool enable) {
     return on("LightEnable(" + args(index, enable ? device::TRUE : device::FALSE) + ")");

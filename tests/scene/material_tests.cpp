@@ -171,26 +171,19 @@ TEST_F(ApplyMaterial, StageTexturesAreBoundFilteredAndModulated) {
     scene::applyMaterial(device(), *m, 0.0f);
     const std::vector<std::string> lines = backend.lines();
     const std::vector<std::string> stages(lines.end() - 18, lines.end());
-    EXPECT_EQ(stages, (std::vector<std::string>{
-                          setTexture(0, "texture1"),
-                          samplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR),
-                          samplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR),
-                          stageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
-                          stageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE),
-                          stageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE),
-                          stageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE),
-                          stageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE),
-                          stageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE),
-                          setTexture(1, "texture2"),
-                          samplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR),
-                          samplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR),
-                          stageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE),
-                          stageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT),
-                          stageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE),
-                          stageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE),
-                          stageState(1, D3DTSS_ALPHAARG2, D3DTA_CURRENT),
-                          stageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE),
-                      }));
+    std::vector<std::string> expected = modulatedStageZero("texture1");
+    expected.insert(expected.end(), {
+                                        setTexture(1, "texture2"),
+                                        samplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR),
+                                        samplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR),
+                                        stageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE),
+                                        stageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT),
+                                        stageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE),
+                                        stageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE),
+                                        stageState(1, D3DTSS_ALPHAARG2, D3DTA_CURRENT),
+                                        stageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE),
+                                    });
+    EXPECT_EQ(stages, expected);
     // A texture object without a device texture leaves its stage disabled.
     m->stageTextures = {&noDevice, nullptr};
     scene::applyMaterial(device(), *m, 0.0f);

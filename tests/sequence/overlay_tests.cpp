@@ -55,26 +55,19 @@ TEST_F(OverlayTest, TexturedOverlayCallsInOrderAndItsQuad) {
     overlay.update(0.0f);
     overlay.render(0.0f);
     setScreenProjection();
-    EXPECT_EQ(backend.lines(), (std::vector<std::string>{
-                                   setTexture(0, "texture1"),
-                                   samplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR),
-                                   samplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR),
-                                   stageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE),
-                                   stageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE),
-                                   stageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE),
-                                   stageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE),
-                                   stageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE),
-                                   stageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE),
-                                   transform("PROJECTION", toD3DMatrix(deviceState().sharedProjection)),
-                                   transform("WORLD", toD3DMatrix(math::matIdentity())),
-                                   renderState(D3DRS_ZENABLE, D3DZB_FALSE),
-                                   renderState(D3DRS_LIGHTING, FALSE),
-                                   on("SetVertexDeclaration(" + quadDeclaration + ")"),
-                                   renderState(D3DRS_ALPHABLENDENABLE, TRUE),
-                                   renderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
-                                   renderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA),
-                                   on("DrawPrimitiveUP(6, 2, data, 24)"),
-                               }))
+    std::vector<std::string> expected = modulatedStageZero("texture1");
+    expected.insert(expected.end(), {
+                                        transform("PROJECTION", toD3DMatrix(deviceState().sharedProjection)),
+                                        transform("WORLD", toD3DMatrix(math::matIdentity())),
+                                        renderState(D3DRS_ZENABLE, D3DZB_FALSE),
+                                        renderState(D3DRS_LIGHTING, FALSE),
+                                        on("SetVertexDeclaration(" + quadDeclaration + ")"),
+                                        renderState(D3DRS_ALPHABLENDENABLE, TRUE),
+                                        renderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA),
+                                        renderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA),
+                                        on("DrawPrimitiveUP(6, 2, data, 24)"),
+                                    });
+    EXPECT_EQ(backend.lines(), expected)
         << backend.transcript();
     // Spans x 289.5 .. 801.5 and y 169.5 .. 297.5; the content fills texture coordinates 0 .. 1.
     const auto v = quad();
