@@ -8,8 +8,8 @@
 #include "music/block_renderer.h"
 #include "music/file_callbacks.h"
 #include "music/module_loader.h"
-#include "music/playback_state.h"
 #include "music/music_state.h"
+#include "music/playback_state.h"
 
 namespace music {
 namespace {
