@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "mesh/mesh_classes.h"
 #include "music/music.h"
 #include "sequence/timeline.h"
 
@@ -15,6 +16,17 @@ using graph::Constructor;
 constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     std::array<Constructor, kMainClassCount> table{};
     table.fill(&graph::nullConstructor);
+    table[static_cast<std::size_t>(ClassIndex::Cube)] = &graph::construct<mesh::makeCube>;
+    table[static_cast<std::size_t>(ClassIndex::Spherify)] = &graph::construct<mesh::makeSpherify>;
+    table[static_cast<std::size_t>(ClassIndex::Smooth)] = &graph::construct<mesh::makeSmooth>;
+    table[static_cast<std::size_t>(ClassIndex::RandomScale)] = &graph::construct<mesh::makeRandomScale>;
+    table[static_cast<std::size_t>(ClassIndex::ChannelOp)] = &graph::construct<mesh::makeChannelOp>;
+    table[static_cast<std::size_t>(ClassIndex::MeshCopy)] = &graph::construct<mesh::makeMeshCopy>;
+    table[static_cast<std::size_t>(ClassIndex::FaceChannelFromVertices)] = &graph::construct<mesh::makeFaceChannelFromVertices>;
+    table[static_cast<std::size_t>(ClassIndex::Extrude)] = &graph::construct<mesh::makeExtrude>;
+    table[static_cast<std::size_t>(ClassIndex::ScaleByChannel)] = &graph::construct<mesh::makeScaleByChannel>;
+    table[static_cast<std::size_t>(ClassIndex::CopyToVertices)] = &graph::construct<mesh::makeCopyToVertices>;
+    table[static_cast<std::size_t>(ClassIndex::MergeMeshes)] = &graph::construct<mesh::makeMergeMeshes>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     return table;
