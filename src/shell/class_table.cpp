@@ -6,6 +6,8 @@
 #include "mesh/mesh_classes.h"
 #include "music/music.h"
 #include "sequence/timeline.h"
+#include "texture/canvas.h"
+#include "texture/texture_upload.h"
 
 namespace shell {
 
@@ -21,6 +23,8 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     table[static_cast<std::size_t>(ClassIndex::Smooth)] = &graph::construct<mesh::makeSmooth>;
     table[static_cast<std::size_t>(ClassIndex::RandomScale)] = &graph::construct<mesh::makeRandomScale>;
     table[static_cast<std::size_t>(ClassIndex::ChannelOp)] = &graph::construct<mesh::makeChannelOp>;
+    table[static_cast<std::size_t>(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
+    table[static_cast<std::size_t>(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
     table[static_cast<std::size_t>(ClassIndex::MeshCopy)] = &graph::construct<mesh::makeMeshCopy>;
     table[static_cast<std::size_t>(ClassIndex::FaceChannelFromVertices)] = &graph::construct<mesh::makeFaceChannelFromVertices>;
     table[static_cast<std::size_t>(ClassIndex::Extrude)] = &graph::construct<mesh::makeExtrude>;
@@ -35,7 +39,10 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
 constexpr std::array<Constructor, kLoaderClassCount> makeLoaderTable() {
     std::array<Constructor, kLoaderClassCount> table{};
     table.fill(&graph::nullConstructor);
-    table[10] = &graph::construct<sequence::makeTimeline>;  // the loader script's timeline class
+    // The loader script's own numbering.
+    table[1] = &graph::construct<texture::makeCanvas>;
+    table[3] = &graph::construct<texture::makeTextureUpload>;
+    table[10] = &graph::construct<sequence::makeTimeline>;
     return table;
 }
 
