@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "mesh/mesh_limits.h"
+
 namespace mesh {
 
 namespace {
@@ -67,6 +69,8 @@ Status copyMesh(Mesh& source, Mesh& copy) {
     if (!source.faces.inMemory() || !source.faceUvOffsets.inMemory() || !source.lines.inMemory()) {
         return Status::refused("the mesh was already prepared for drawing; copy it before an object instance takes it");
     }
+    const Status size = checkMeshSize({source.vertexCount(), source.faceCount(), source.lines.count()}, "a copy");
+    if (!size.ok()) return size;
     if (!copyThroughLock(source.positions, copy.positions) || !copyThroughLock(source.texCoords, copy.texCoords)) {
         return Status::refused("the mesh's vertex buffers could not be read");
     }

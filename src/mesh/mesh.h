@@ -82,7 +82,8 @@ std::int32_t channelLength(const Mesh& mesh, std::int32_t index);
 // A new mesh with the source's positions and texture coordinates (read through a lock, so they may sit in
 // device buffers), faces, face offsets, lines, texture scales and every existing channel. Normals, tangent
 // frames, edges and the material are rebuilt where needed and not copied. Refused when the source's faces,
-// offsets or lines are not in memory or its vertex buffers cannot be read.
+// offsets or lines are not in memory, its vertex buffers cannot be read, or all meshes together would pass
+// their memory budget.
 Status copyMesh(Mesh& source, Mesh& copy);
 
 // Gives every vertex the planar texture coordinate (x, y) of its position, every face a zero seam offset,

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "mesh/device_buffer.h"
+#include "mesh/mesh_memory.h"
 
 namespace mesh {
 
@@ -34,7 +35,10 @@ public:
         MeshArray(std::move(other)).swap(*this);
         return *this;
     }
-    ~MeshArray() { unlock(); }
+    ~MeshArray() {
+        unlock();
+        account(-capacity_);
+    }
 
     std::int32_t count() const { return count_; }
     std::int32_t capacity() const { return capacity_; }
@@ -69,6 +73,7 @@ public:
         if (count_ > 0) std::memcpy(block.get(), data_, sizeof(T) * static_cast<std::size_t>(count_));
         memory_ = std::move(block);
         data_ = memory_.get();
+        account(n - capacity_);
         capacity_ = n;
     }
 
@@ -89,6 +94,7 @@ public:
         }
         memory_ = std::move(block);
         data_ = memory_.get();
+        account(source.count_ - capacity_);
         count_ = capacity_ = source.count_;
     }
 
@@ -143,9 +149,12 @@ private:
         buffer_ = std::move(created);
         memory_.reset();
         data_ = nullptr;
+        account(-capacity_);
         capacity_ = 0;
         return true;
     }
+
+    static void account(std::int64_t elements) { MeshMemory::change(elements * static_cast<std::int64_t>(sizeof(T))); }
 
     void swap(MeshArray& other) noexcept {
         std::swap(memory_, other.memory_);

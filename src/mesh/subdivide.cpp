@@ -149,9 +149,9 @@ Status checkSubdivision(const Mesh& mesh, std::int32_t times) {
         edges = 2 * edges + 3 * size.faces;
         size.faces *= 4;
         size.lines *= 2;
-        if (!size.withinLimits()) return checkMeshSize(size, what);
+        if (!size.withinLimits()) break;
     }
-    return Status::done();
+    return checkMeshSize(size, what);
 }
 
 Status subdivide(Mesh& mesh, std::int32_t times) {

@@ -6,6 +6,8 @@
 
 #include "graph/graph_builder.h"
 #include "mesh/mesh_classes.h"
+#include "mesh/mesh_limits.h"
+#include "mesh/mesh_memory.h"
 #include "shell/class_table.h"
 #include "support/script_writer.h"
 
@@ -100,6 +102,22 @@ TEST(MeshClasses, RefusalsSayWhyAndPassNullOn) {
                                  "mesh: MergeMeshes refused: list entry 1 is not a mesh"}) {
         EXPECT_NE(built.errors.find(expected), std::string::npos) << expected << "\nin:\n" << built.errors;
     }
+}
+
+TEST(MeshClasses, ManyRecordsCannotExhaustMemoryTogether) {
+    // Each copy of a six-times subdivided cube holds about a megabyte; the budget of all meshes stops the
+    // copies long before memory runs out, and each refusal says so.
+    graph::ObjectStore store;
+    Mesh* big = mesh::makeCube(store, 6, 1.0f);
+    ASSERT_NE(big, nullptr);
+    testing::internal::CaptureStderr();
+    int copies = 0;
+    while (copies < 1000 && mesh::makeMeshCopy(store, big) != nullptr) ++copies;
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_GT(copies, 100);
+    EXPECT_LT(copies, 300);
+    EXPECT_NE(errors.find("all meshes together may hold 256 MB"), std::string::npos) << errors;
+    EXPECT_LE(mesh::MeshMemory::liveBytes(), mesh::kMeshMemoryBudget);
 }
 
 TEST(MeshClasses, PreparedMeshesAreRefusedAsInputs) {

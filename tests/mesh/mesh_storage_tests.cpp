@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "mesh/mesh.h"
+#include "mesh/mesh_memory.h"
 #include "mesh_test_support.h"
 #include "soft/soft_test_util.h"
 
@@ -151,9 +152,12 @@ protected:
 };
 
 TEST_F(MeshUpload, ContentsMoveIntoBuffersAndComeBackThroughLocks) {
+    const std::int64_t bytesBefore = mesh::MeshMemory::liveBytes();
     auto m = cube();
     const Vec4 corner7 = m->positions[7];
+    const std::int64_t bytesOfCube = mesh::MeshMemory::liveBytes() - bytesBefore;
     ASSERT_TRUE(m->positions.uploadVertices(device.get()));
+    EXPECT_EQ(mesh::MeshMemory::liveBytes() - bytesBefore, bytesOfCube - 32 * 16);  // its block is gone
     ASSERT_TRUE(m->faces.uploadIndices(device.get()));
     EXPECT_EQ(m->positions.count(), 8);
     EXPECT_EQ(m->positions.data(), nullptr);
@@ -176,6 +180,8 @@ TEST_F(MeshUpload, ContentsMoveIntoBuffersAndComeBackThroughLocks) {
     ASSERT_TRUE(m->faces.lockForRead());
     EXPECT_EQ(m->faces[11].corner[2], 7);  // the 32-bit indices as written
     m->faces.unlock();
+    m.reset();
+    EXPECT_EQ(mesh::MeshMemory::liveBytes(), bytesBefore);
 }
 
 TEST_F(MeshUpload, RefusedUploadsKeepTheContentsInMemory) {
