@@ -119,19 +119,27 @@ void BM_CopiedExtrusionChain(benchmark::State& state) {
     timeAgainstMemcpy(state, [] { benchmark::DoNotOptimize(copiedExtrusionChain()); });
 }
 
-void BM_PrepareParts(benchmark::State& state) {
-    SoftDevice device;
-    const auto make = state.range(0) == 0 ? &sphereChain : &copiedExtrusionChain;
+// Like timeAgainstMemcpy, with an untimed setup before each timed run: work(setup()).
+template <typename Setup, typename Work>
+void timeAfterSetup(benchmark::State& state, Setup setup, Work work) {
     double total = 0.0;
     for (auto _ : state) {
-        auto m = make();  // untimed: preparation consumes its mesh
+        auto input = setup();
         const auto start = std::chrono::steady_clock::now();
-        prepareParts(*m, device.get());
+        work(*input);
+        benchmark::ClobberMemory();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(seconds);
         total += seconds;
     }
     state.counters["x_memcpy"] = total / static_cast<double>(state.iterations()) / bench::memcpyFrameSeconds();
+}
+
+void BM_PrepareParts(benchmark::State& state) {
+    SoftDevice device;
+    // Preparation consumes its mesh, so every run gets a freshly generated one.
+    timeAfterSetup(state, state.range(0) == 0 ? &sphereChain : &copiedExtrusionChain,
+                   [&](Mesh& m) { prepareParts(m, device.get()); });
 }
 
 void BM_Subdivide5(benchmark::State& state) {
@@ -176,23 +184,18 @@ void BM_Upload(benchmark::State& state) {
     mesh::ensureTexCoords(*prepared);
     require(mesh::buildEdgeTable(*prepared));
     require(mesh::computeNormals(*prepared, mesh::VertexNormals::Yes, mesh::TangentFrame::Yes));
-    double total = 0.0;
-    for (auto _ : state) {
-        Mesh m;  // untimed: a fresh copy of every array that is uploaded
-        for (auto [to, from] : {std::pair{&m.positions, &prepared->positions}, {&m.texCoords, &prepared->texCoords},
-                                {&m.normals, &prepared->normals}, {&m.tangents, &prepared->tangents},
-                                {&m.binormals, &prepared->binormals}}) {
+    const auto freshCopy = [&] {  // of every array that is uploaded
+        auto m = std::make_unique<Mesh>();
+        for (auto [to, from] : {std::pair{&m->positions, &prepared->positions}, {&m->texCoords, &prepared->texCoords},
+                                {&m->normals, &prepared->normals}, {&m->tangents, &prepared->tangents},
+                                {&m->binormals, &prepared->binormals}}) {
             to->assign(*from);
         }
-        m.faces.assign(prepared->faces);
-        m.edges.assign(prepared->edges);
-        const auto start = std::chrono::steady_clock::now();
-        uploadAll(m, device.get());
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        state.SetIterationTime(seconds);
-        total += seconds;
-    }
-    state.counters["x_memcpy"] = total / static_cast<double>(state.iterations()) / bench::memcpyFrameSeconds();
+        m->faces.assign(prepared->faces);
+        m->edges.assign(prepared->edges);
+        return m;
+    };
+    timeAfterSetup(state, freshCopy, [&](Mesh& m) { uploadAll(m, device.get()); });
 }
 
 void inMilliseconds(benchmark::internal::Benchmark* b) {

@@ -89,7 +89,6 @@ Status copyMesh(Mesh& source, Mesh& copy) {
 }
 
 void ensureTexCoords(Mesh& mesh) {
-    mesh.texCoords.resize(mesh.vertexCount());
     mesh.faceUvOffsets.resize(mesh.faceCount());
     mesh.uScale = 1.0f;
     mesh.vScale = 1.0f;
