@@ -1,6 +1,7 @@
 // Vertex and face extrusion.
 #include "mesh/extrude.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -30,13 +31,10 @@ Status checkFaceExtrusion(Mesh& mesh, const MeshArray<float>& weights, std::int3
             size.vertices += 1;
             size.faces += 2;
         } else if (rings > 0.0) {
-            // Compared before adding, so that a huge count cannot overflow the sums.
-            if (rings > static_cast<double>(kMaxVertices)) {
-                size.vertices = kMaxVertices + 1;
-                break;
-            }
-            size.vertices += 3 * static_cast<std::int64_t>(rings);
-            size.faces += 6 * static_cast<std::int64_t>(rings);
+            // Capped far above any limit, so that the sums cannot overflow before the check stops them.
+            const auto count = static_cast<std::int64_t>(std::min(rings, 0x1p40));
+            size.vertices += 3 * count;
+            size.faces += 6 * count;
         }
         if (!size.withinLimits()) break;
     }

@@ -38,6 +38,8 @@ constexpr int kChannelCount = 8;
 
 class Mesh : public graph::ScriptObject {
 public:
+    static constexpr const char* kScriptName = "mesh";
+
     Mesh() = default;  // every array empty, no channel, no material, texture scales 1
     Mesh(const Mesh&) = delete;
     Mesh& operator=(const Mesh&) = delete;

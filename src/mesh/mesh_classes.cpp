@@ -1,7 +1,6 @@
-// Argument checks of the mesh classes and the one place their refusals are reported.
+// What the mesh classes check beyond the argument kinds, and how they reject a record.
 #include "mesh/mesh_classes.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,17 +13,14 @@ namespace mesh {
 
 namespace {
 
-Mesh* refuse(const char* className, const std::string& why) {
-    std::fprintf(stderr, "mesh: %s refused: %s\n", className, why.c_str());
+Mesh* reject(graph::ObjectStore& store, const char* className, const Status& status) {
+    store.rejectRecord(std::string(className) + ": " + status.message());
     return nullptr;
 }
 
-// The mesh a modifier edits: present, and not yet consumed by an object instance.
-Status checkInput(const Mesh* mesh, const char* role = "the mesh argument") {
-    if (mesh == nullptr) {
-        return Status::refused(std::string(role) + " is not a mesh (tag 0, another class, or a refused record)");
-    }
-    if (mesh->prepared()) {
+// A mesh given to an object instance has been renumbered and moved into device buffers.
+Status checkNotPrepared(const Mesh& mesh, const char* role = "the mesh") {
+    if (mesh.prepared()) {
         return Status::refused(std::string(role) +
                                " was already prepared for drawing by an object instance; give the instance a MeshCopy");
     }
@@ -41,13 +37,13 @@ Status checkChannels(std::initializer_list<std::int32_t> indices) {
     return Status::done();
 }
 
-// Runs the checks in order and then the edit; the mesh, or null with the first refusal reported.
+// Runs the checks in order and then the edit: the mesh, or null with the record rejected.
 template <typename Edit>
-Mesh* modify(const char* className, Mesh* mesh, Status channels, Edit edit) {
-    Status status = checkInput(mesh);
+Mesh* modify(graph::ObjectStore& store, const char* className, Mesh& mesh, Status channels, Edit edit) {
+    Status status = checkNotPrepared(mesh);
     if (status.ok()) status = std::move(channels);
-    if (status.ok()) status = edit(*mesh);
-    return status.ok() ? mesh : refuse(className, status.message());
+    if (status.ok()) status = edit(mesh);
+    return status.ok() ? &mesh : reject(store, className, status);
 }
 
 }  // namespace
@@ -55,75 +51,73 @@ Mesh* modify(const char* className, Mesh* mesh, Status channels, Edit edit) {
 Mesh* makeCube(graph::ObjectStore& store, std::int32_t subdivisions, float halfSize) {
     Mesh* cube = store.make<Mesh>();
     const Status status = makeCubeMesh(*cube, subdivisions, halfSize);
-    return status.ok() ? cube : refuse("Cube", status.message());
+    return status.ok() ? cube : reject(store, "Cube", status);
 }
 
-Mesh* makeSpherify(graph::ObjectStore&, Mesh* mesh, std::int32_t passes, float radius, float amount) {
-    return modify("Spherify", mesh, Status::done(), [&](Mesh& m) { return spherify(m, passes, radius, amount); });
+Mesh* makeSpherify(graph::ObjectStore& store, Mesh& mesh, std::int32_t passes, float radius, float amount) {
+    return modify(store, "Spherify", mesh, Status::done(),
+                  [&](Mesh& m) { return spherify(m, passes, radius, amount); });
 }
 
-Mesh* makeSmooth(graph::ObjectStore&, Mesh* mesh, std::int32_t passes, float amount) {
-    return modify("Smooth", mesh, Status::done(), [&](Mesh& m) { return smooth(m, passes, amount); });
+Mesh* makeSmooth(graph::ObjectStore& store, Mesh& mesh, std::int32_t passes, float amount) {
+    return modify(store, "Smooth", mesh, Status::done(), [&](Mesh& m) { return smooth(m, passes, amount); });
 }
 
-Mesh* makeRandomScale(graph::ObjectStore&, Mesh* mesh, std::int32_t passes, std::int32_t seed, float amount,
+Mesh* makeRandomScale(graph::ObjectStore& store, Mesh& mesh, std::int32_t passes, std::int32_t seed, float amount,
                       float decay) {
-    return modify("RandomScale", mesh, Status::done(),
+    return modify(store, "RandomScale", mesh, Status::done(),
                   [&](Mesh& m) { return randomScale(m, passes, seed, amount, decay); });
 }
 
-Mesh* makeChannelOp(graph::ObjectStore&, Mesh* mesh, std::int32_t destination, std::int32_t sourceA,
+Mesh* makeChannelOp(graph::ObjectStore& store, Mesh& mesh, std::int32_t destination, std::int32_t sourceA,
                     std::int32_t sourceB, std::int32_t operation, float parameter) {
-    return modify("ChannelOp", mesh, checkChannels({destination, sourceA, sourceB}), [&](Mesh& m) {
+    return modify(store, "ChannelOp", mesh, checkChannels({destination, sourceA, sourceB}), [&](Mesh& m) {
         channelOp(m, destination, sourceA, sourceB, operation, parameter);
         return Status::done();
     });
 }
 
-Mesh* makeMeshCopy(graph::ObjectStore& store, Mesh* source) {
-    const Status usable = checkInput(source);
-    if (!usable.ok()) return refuse("MeshCopy", usable.message());
-    Mesh* copy = store.make<Mesh>();
-    const Status status = copyMesh(*source, *copy);
-    return status.ok() ? copy : refuse("MeshCopy", status.message());
+Mesh* makeMeshCopy(graph::ObjectStore& store, Mesh& source) {
+    Status status = checkNotPrepared(source);
+    Mesh* copy = status.ok() ? store.make<Mesh>() : nullptr;
+    if (copy != nullptr) status = copyMesh(source, *copy);
+    return status.ok() ? copy : reject(store, "MeshCopy", status);
 }
 
-Mesh* makeFaceChannelFromVertices(graph::ObjectStore&, Mesh* mesh, std::int32_t destination, std::int32_t source,
-                                  std::int32_t operation) {
-    return modify("FaceChannelFromVertices", mesh, checkChannels({destination, source}),
+Mesh* makeFaceChannelFromVertices(graph::ObjectStore& store, Mesh& mesh, std::int32_t destination,
+                                  std::int32_t source, std::int32_t operation) {
+    return modify(store, "FaceChannelFromVertices", mesh, checkChannels({destination, source}),
                   [&](Mesh& m) { return faceChannelFromVertices(m, destination, source, operation); });
 }
 
-Mesh* makeExtrude(graph::ObjectStore&, Mesh* mesh, std::int32_t channelIndex, float distance,
+Mesh* makeExtrude(graph::ObjectStore& store, Mesh& mesh, std::int32_t channelIndex, float distance,
                   std::int32_t stepsPerUnit) {
-    return modify("Extrude", mesh, checkChannels({channelIndex}),
+    return modify(store, "Extrude", mesh, checkChannels({channelIndex}),
                   [&](Mesh& m) { return extrude(m, channelIndex, distance, stepsPerUnit); });
 }
 
-Mesh* makeScaleByChannel(graph::ObjectStore&, Mesh* mesh, std::int32_t channelIndex, float sx, float sy, float sz) {
-    return modify("ScaleByChannel", mesh, checkChannels({channelIndex}), [&](Mesh& m) {
+Mesh* makeScaleByChannel(graph::ObjectStore& store, Mesh& mesh, std::int32_t channelIndex, float sx, float sy,
+                         float sz) {
+    return modify(store, "ScaleByChannel", mesh, checkChannels({channelIndex}), [&](Mesh& m) {
         scaleByChannel(m, channelIndex, sx, sy, sz);
         return Status::done();
     });
 }
 
-Mesh* makeCopyToVertices(graph::ObjectStore& store, Mesh* source, Mesh* target, std::int32_t mode) {
-    Status status = checkInput(source, "the copied mesh (argument 1)");
-    if (status.ok()) status = checkInput(target, "the target mesh (argument 2)");
-    if (!status.ok()) return refuse("CopyToVertices", status.message());
+Mesh* makeCopyToVertices(graph::ObjectStore& store, Mesh& source, Mesh& target, std::int32_t mode) {
     Mesh* result = store.make<Mesh>();
-    status = copyToVertices(*source, *target, mode, *result);
-    return status.ok() ? result : refuse("CopyToVertices", status.message());
+    const Status status = copyToVertices(source, target, mode, *result);
+    return status.ok() ? result : reject(store, "CopyToVertices", status);
 }
 
-Mesh* makeMergeMeshes(graph::ObjectStore& store, const graph::PointerArray* meshes) {
+Mesh* makeMergeMeshes(graph::ObjectStore& store, const graph::PointerArray& meshes) {
     graph::PointerArray typed;
-    graph::copyObjectList<Mesh>(meshes, typed);
+    graph::copyObjectList<Mesh>(&meshes, typed);
     std::vector<const Mesh*> list;
     for (std::int32_t i = 0; i < typed.count(); ++i) list.push_back(typed.valueAt<Mesh*>(i));
     Mesh* result = store.make<Mesh>();
     const Status status = mergeMeshes(list, *result);
-    return status.ok() ? result : refuse("MergeMeshes", status.message());
+    return status.ok() ? result : reject(store, "MergeMeshes", status);
 }
 
 }  // namespace mesh

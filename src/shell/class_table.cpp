@@ -3,8 +3,16 @@
 
 #include <array>
 
+#include "graph/checked_constructor.h"
 #include "mesh/mesh_classes.h"
 #include "music/music.h"
+#include "scene/constant_vector.h"
+#include "scene/keyframe_curves.h"
+#include "scene/look_at_transform.h"
+#include "scene/matrix_values.h"
+#include "scene/orbit_path.h"
+#include "scene/scalar_remap.h"
+#include "scene/static_matrix.h"
 #include "sequence/timeline.h"
 #include "texture/canvas.h"
 #include "texture/texture_upload.h"
@@ -14,23 +22,36 @@ namespace shell {
 namespace {
 
 using graph::Constructor;
+using graph::constructChecked;
+
+constexpr std::size_t slot(ClassIndex index) { return static_cast<std::size_t>(index); }
 
 constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     std::array<Constructor, kMainClassCount> table{};
     table.fill(&graph::nullConstructor);
-    table[static_cast<std::size_t>(ClassIndex::Cube)] = &graph::construct<mesh::makeCube>;
-    table[static_cast<std::size_t>(ClassIndex::Spherify)] = &graph::construct<mesh::makeSpherify>;
-    table[static_cast<std::size_t>(ClassIndex::Smooth)] = &graph::construct<mesh::makeSmooth>;
-    table[static_cast<std::size_t>(ClassIndex::RandomScale)] = &graph::construct<mesh::makeRandomScale>;
-    table[static_cast<std::size_t>(ClassIndex::ChannelOp)] = &graph::construct<mesh::makeChannelOp>;
-    table[static_cast<std::size_t>(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
-    table[static_cast<std::size_t>(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
-    table[static_cast<std::size_t>(ClassIndex::MeshCopy)] = &graph::construct<mesh::makeMeshCopy>;
-    table[static_cast<std::size_t>(ClassIndex::FaceChannelFromVertices)] = &graph::construct<mesh::makeFaceChannelFromVertices>;
-    table[static_cast<std::size_t>(ClassIndex::Extrude)] = &graph::construct<mesh::makeExtrude>;
-    table[static_cast<std::size_t>(ClassIndex::ScaleByChannel)] = &graph::construct<mesh::makeScaleByChannel>;
-    table[static_cast<std::size_t>(ClassIndex::CopyToVertices)] = &graph::construct<mesh::makeCopyToVertices>;
-    table[static_cast<std::size_t>(ClassIndex::MergeMeshes)] = &graph::construct<mesh::makeMergeMeshes>;
+    table[slot(ClassIndex::ConstantVector)] = &constructChecked<"ConstantVector", scene::makeConstantVector>;
+    table[slot(ClassIndex::LookAtTransform)] = &constructChecked<"LookAtTransform", scene::makeLookAtTransform>;
+    table[slot(ClassIndex::Cube)] = &constructChecked<"Cube", mesh::makeCube>;
+    table[slot(ClassIndex::Spherify)] = &constructChecked<"Spherify", mesh::makeSpherify>;
+    table[slot(ClassIndex::Smooth)] = &constructChecked<"Smooth", mesh::makeSmooth>;
+    table[slot(ClassIndex::RandomScale)] = &constructChecked<"RandomScale", mesh::makeRandomScale>;
+    table[slot(ClassIndex::ChannelOp)] = &constructChecked<"ChannelOp", mesh::makeChannelOp>;
+    table[slot(ClassIndex::StaticTranslate)] = &constructChecked<"StaticTranslate", scene::makeStaticTranslate>;
+    table[slot(ClassIndex::StaticScale)] = &constructChecked<"StaticScale", scene::makeStaticScale>;
+    table[slot(ClassIndex::ConstantTransform)] =
+        &constructChecked<"ConstantTransform", scene::makeConstantTransform>;
+    table[slot(ClassIndex::SpinTransform)] = &constructChecked<"SpinTransform", scene::makeSpinTransform>;
+    table[slot(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
+    table[slot(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
+    table[slot(ClassIndex::MeshCopy)] = &constructChecked<"MeshCopy", mesh::makeMeshCopy>;
+    table[slot(ClassIndex::ScalarCurve)] = &constructChecked<"ScalarCurve", scene::makeScalarCurve>;
+    table[slot(ClassIndex::FaceChannelFromVertices)] =
+        &constructChecked<"FaceChannelFromVertices", mesh::makeFaceChannelFromVertices>;
+    table[slot(ClassIndex::Extrude)] = &constructChecked<"Extrude", mesh::makeExtrude>;
+    table[slot(ClassIndex::ScaleByChannel)] = &constructChecked<"ScaleByChannel", mesh::makeScaleByChannel>;
+    table[slot(ClassIndex::CopyToVertices)] = &constructChecked<"CopyToVertices", mesh::makeCopyToVertices>;
+    table[slot(ClassIndex::OrbitPath)] = &constructChecked<"OrbitPath", scene::makeOrbitPath>;
+    table[slot(ClassIndex::MergeMeshes)] = &constructChecked<"MergeMeshes", mesh::makeMergeMeshes>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     return table;
@@ -42,6 +63,8 @@ constexpr std::array<Constructor, kLoaderClassCount> makeLoaderTable() {
     // The loader script's own numbering.
     table[1] = &graph::construct<texture::makeCanvas>;
     table[3] = &graph::construct<texture::makeTextureUpload>;
+    table[4] = &constructChecked<"VectorCurve", scene::makeVectorCurve>;
+    table[5] = &constructChecked<"ScalarRemap", scene::makeScalarRemap>;
     table[10] = &graph::construct<sequence::makeTimeline>;
     return table;
 }

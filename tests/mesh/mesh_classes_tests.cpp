@@ -1,5 +1,5 @@
 // The mesh classes as the scene script reaches them: argument layouts through the main class table,
-// chains that edit one mesh, and refusals that name their reason and yield null.
+// chains that edit one mesh, and rejected records that stop the build with their reason.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,14 +22,10 @@ int index(ClassIndex c) { return static_cast<int>(c); }
 struct Built {
     graph::ObjectStore store;
     graph::BuildResult result;
-    std::string errors;
 };
 
-// Builds the script with the main table, capturing what the constructors say on stderr.
 void build(const std::vector<std::uint8_t>& script, Built& out) {
-    testing::internal::CaptureStderr();
     out.result = graph::buildGraph(script, shell::mainClassTable(), nullptr, out.store);
-    out.errors = testing::internal::GetCapturedStderr();
 }
 
 TEST(MeshClasses, ScriptChainEditsOneMeshAndCopiesAreSeparate) {
@@ -53,7 +49,6 @@ TEST(MeshClasses, ScriptChainEditsOneMeshAndCopiesAreSeparate) {
     Built built;
     build(script, built);
     ASSERT_TRUE(built.result.ok()) << built.result.error;
-    EXPECT_EQ(built.errors, "");
     auto* merged = dynamic_cast<Mesh*>(built.result.root);
     ASSERT_NE(merged, nullptr);
     // The chain's one cube, subdivided once by Spherify (26 vertices, 48 faces), gets random vertex weights
@@ -68,69 +63,82 @@ TEST(MeshClasses, ModifiersReturnTheMeshTheyWereGiven) {
     graph::ObjectStore store;
     Mesh* cube = mesh::makeCube(store, 1, 1.0f);
     ASSERT_NE(cube, nullptr);
-    EXPECT_EQ(mesh::makeSpherify(store, cube, 0, 1.0f, 0.5f), cube);
-    EXPECT_EQ(mesh::makeSmooth(store, cube, 0, 0.5f), cube);
-    EXPECT_EQ(mesh::makeRandomScale(store, cube, 0, 1, 0.1f, 1.0f), cube);
-    EXPECT_EQ(mesh::makeChannelOp(store, cube, 7, 0, 0, 3, 1.0f), cube);  // a no-op, not a refusal
-    EXPECT_EQ(mesh::makeExtrude(store, cube, 0, 0.1f, 0), cube);
-    EXPECT_EQ(mesh::makeScaleByChannel(store, cube, 6, 1, 1, 1), cube);
-    Mesh* copy = mesh::makeMeshCopy(store, cube);
+    EXPECT_EQ(mesh::makeSpherify(store, *cube, 0, 1.0f, 0.5f), cube);
+    EXPECT_EQ(mesh::makeSmooth(store, *cube, 0, 0.5f), cube);
+    EXPECT_EQ(mesh::makeRandomScale(store, *cube, 0, 1, 0.1f, 1.0f), cube);
+    EXPECT_EQ(mesh::makeChannelOp(store, *cube, 7, 0, 0, 3, 1.0f), cube);  // a no-op, not a rejection
+    EXPECT_EQ(mesh::makeExtrude(store, *cube, 0, 0.1f, 0), cube);
+    EXPECT_EQ(mesh::makeScaleByChannel(store, *cube, 6, 1, 1, 1), cube);
+    EXPECT_EQ(store.takeRejection(), "");
+    Mesh* copy = mesh::makeMeshCopy(store, *cube);
     ASSERT_NE(copy, nullptr);
     EXPECT_NE(copy, cube);
     EXPECT_EQ(copy->vertexCount(), cube->vertexCount());
 }
 
-TEST(MeshClasses, RefusalsSayWhyAndPassNullOn) {
-    const auto script = ScriptWriter()
-        .record(index(ClassIndex::Cube)).integer(7).real(1.0f).end()                          // 0: too many vertices
-        .record(index(ClassIndex::Spherify)).ref(0).integer(1).real(1.0f).real(1.0f).end()    // 1: no mesh
-        .record(index(ClassIndex::Cube)).zero().real(1.0f).end()                              // 2
-        .record(index(ClassIndex::ChannelOp)).ref(0).integer(9).integer(0).integer(0).integer(3).real(1).end()
-        .record(index(ClassIndex::Extrude)).integer(5).integer(0).real(1.0f).integer(1).end()  // 4: int, not mesh
-        .record(index(ClassIndex::Smooth)).ref(2).real(3.0f).real(0.5f).end()                 // 5: float as passes
-        .record(index(ClassIndex::MergeMeshes)).list({3, 1}).end()                            // 6: a cube and a null
-        .finish();
-    Built built;
-    build(script, built);
-    ASSERT_TRUE(built.result.ok());
-    EXPECT_EQ(built.result.root, nullptr);
-    for (const char* expected : {"mesh: Cube refused: 7 subdivisions would make a mesh of 98306 vertices",
-                                 "mesh: Spherify refused: the mesh argument is not a mesh",
-                                 "mesh: ChannelOp refused: channel 9 does not exist",
-                                 "mesh: Extrude refused: the mesh argument is not a mesh",
-                                 "mesh: Smooth refused: 1077936128 subdivisions are more than the 64 allowed",
-                                 "mesh: MergeMeshes refused: list entry 1 is not a mesh"}) {
-        EXPECT_NE(built.errors.find(expected), std::string::npos) << expected << "\nin:\n" << built.errors;
+TEST(MeshClasses, RejectedRecordsStopTheBuildWithTheirReason) {
+    const auto cube = [] { return ScriptWriter().record(index(ClassIndex::Cube)).zero().real(1.0f).end(); };
+    const std::pair<std::vector<std::uint8_t>, std::string> cases[] = {
+        {ScriptWriter().record(index(ClassIndex::Cube)).integer(7).real(1.0f).end().finish(),
+         "record 0 (at byte 0): Cube: 7 subdivisions would make a mesh of 98306 vertices"},
+        {cube().record(index(ClassIndex::ChannelOp)).ref(0).integer(9).integer(0).integer(0).integer(3).real(1).end()
+             .finish(),
+         "record 1 (at byte 11): ChannelOp: channel 9 does not exist"},
+        {ScriptWriter().record(index(ClassIndex::Extrude)).integer(5).integer(0).real(1.0f).integer(1).end().finish(),
+         "Extrude: argument 1 must be a reference to a mesh"},
+        {cube().record(index(ClassIndex::Smooth)).ref(0).real(3.0f).real(0.5f).end().finish(),
+         "Smooth: argument 2 must be an integer"},
+        {cube().record(index(ClassIndex::Smooth)).ref(0).integer(65).real(0.5f).end().finish(),
+         "Smooth: 65 subdivisions are more than the 64 allowed"},
+        {cube().record(index(ClassIndex::Extrude)).ref(0).zero().real(0.1f).integer(1 << 30).end().finish(),
+         "Extrude: 1073741824 steps per unit would make a mesh of"},
+        {cube().record(index(ClassIndex::FaceChannelFromVertices)).ref(0).integer(4).integer(5).integer(9).end()
+             .finish(),
+         "FaceChannelFromVertices: source channel 5 holds one value per face"},
+        {cube().record(index(ClassIndex::ConstantVector)).real(0).real(0).real(0).real(1).end()
+             .record(index(ClassIndex::MergeMeshes)).list({1, 0}).end().finish(),
+         "MergeMeshes: list entry 1 is not a mesh"},
+    };
+    for (const auto& [script, expected] : cases) {
+        Built built;
+        build(script, built);
+        EXPECT_NE(built.result.error.find(expected), std::string::npos) << expected << "\nin: " << built.result.error;
+        EXPECT_EQ(built.result.root, nullptr);
     }
 }
 
 TEST(MeshClasses, ManyRecordsCannotExhaustMemoryTogether) {
-    // Each copy of a six-times subdivided cube holds about a megabyte; the budget of all meshes stops the
-    // copies long before memory runs out, and each refusal says so.
+    // Stands in for earlier records' meshes that hold all but a kilobyte of the budget: the next
+    // mesh of any size is rejected, and the rejection names the budget.
+    struct HeldElsewhere {
+        HeldElsewhere() { mesh::MeshMemory::change(kHeld); }
+        ~HeldElsewhere() { mesh::MeshMemory::change(-kHeld); }
+        const std::int64_t kHeld = mesh::kMeshMemoryBudget - mesh::MeshMemory::liveBytes() - 1024;
+    };
     graph::ObjectStore store;
-    Mesh* big = mesh::makeCube(store, 6, 1.0f);
-    ASSERT_NE(big, nullptr);
-    testing::internal::CaptureStderr();
-    int copies = 0;
-    while (copies < 1000 && mesh::makeMeshCopy(store, big) != nullptr) ++copies;
-    const std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_GT(copies, 100);
-    EXPECT_LT(copies, 300);
-    EXPECT_NE(errors.find("all meshes together may hold 256 MB"), std::string::npos) << errors;
-    EXPECT_LE(mesh::MeshMemory::liveBytes(), mesh::kMeshMemoryBudget);
+    Mesh* small = mesh::makeCube(store, 0, 1.0f);
+    const HeldElsewhere held;
+    EXPECT_EQ(mesh::makeCube(store, 2, 1.0f), nullptr);
+    EXPECT_NE(store.takeRejection().find("Cube: 2 subdivisions would bring the meshes in memory to 256 MB"),
+              std::string::npos);
+    EXPECT_EQ(mesh::makeMeshCopy(store, *small), nullptr);
+    const std::string rejection = store.takeRejection();
+    EXPECT_NE(rejection.find("all meshes together may hold 256 MB"), std::string::npos) << rejection;
+    EXPECT_EQ(mesh::makeSmooth(store, *small, 0, 0.5f), small);  // in place, without growing: no check
 }
 
-TEST(MeshClasses, PreparedMeshesAreRefusedAsInputs) {
+TEST(MeshClasses, PreparedMeshesAreRejectedAsInputs) {
     graph::ObjectStore store;
     Mesh* cube = mesh::makeCube(store, 0, 1.0f);
+    Mesh* other = mesh::makeCube(store, 0, 1.0f);
     const graph::ScriptObject material;
     cube->material = &material;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(mesh::makeSmooth(store, cube, 0, 0.5f), nullptr);
-    EXPECT_EQ(mesh::makeMeshCopy(store, cube), nullptr);
-    EXPECT_EQ(mesh::makeCopyToVertices(store, mesh::makeCube(store, 0, 1.0f), cube, 0), nullptr);
-    const std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find("already prepared for drawing"), std::string::npos) << errors;
+    EXPECT_EQ(mesh::makeSmooth(store, *cube, 0, 0.5f), nullptr);
+    EXPECT_NE(store.takeRejection().find("Smooth: the mesh was already prepared for drawing"), std::string::npos);
+    EXPECT_EQ(mesh::makeMeshCopy(store, *cube), nullptr);
+    EXPECT_NE(store.takeRejection().find("MeshCopy: the mesh was already prepared"), std::string::npos);
+    EXPECT_EQ(mesh::makeCopyToVertices(store, *other, *cube, 0), nullptr);
+    EXPECT_NE(store.takeRejection().find("CopyToVertices: the target mesh was already prepared"), std::string::npos);
 }
 
 }  // namespace
