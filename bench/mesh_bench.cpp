@@ -10,6 +10,8 @@
 //                              uploads of every array into software-device buffers (0 sphere, 1 copies).
 //   BM_Subdivide5, BM_EdgeTable, BM_Normals, BM_SmoothPass, BM_CopyToVertices, BM_Upload
 //                              one stage each, on the sphere chain's sizes, to show where the time goes.
+//   BM_ManySmallCopies         an 8-vertex cube copied onto each of the sphere chain's 6,146 vertices:
+//                              many small appends, which must cost linear time.
 //
 // Read the *_median rows: Time is the median wall time of one run of the chain or stage; x_memcpy is that
 // time as a multiple of one memcpy of the frame, timed in the same process before the benchmarks run.
@@ -178,6 +180,17 @@ void BM_CopyToVertices(benchmark::State& state) {
     });
 }
 
+void BM_ManySmallCopies(benchmark::State& state) {
+    auto target = sphereChain();
+    Mesh small;
+    require(mesh::makeCubeMesh(small, 0, 0.01f));
+    timeAgainstMemcpy(state, [&] {
+        Mesh result;
+        require(mesh::copyToVertices(small, *target, 2, result));
+        benchmark::DoNotOptimize(result.positions.data());
+    });
+}
+
 void BM_Upload(benchmark::State& state) {
     SoftDevice device;
     auto prepared = sphereChain();
@@ -217,6 +230,7 @@ BENCHMARK(BM_Normals)->Apply(inMilliseconds);
 BENCHMARK(BM_SmoothPass)->Apply(inMilliseconds);
 BENCHMARK(BM_CopyToVertices)->Apply(inMilliseconds);
 BENCHMARK(BM_Upload)->Apply(inMilliseconds);
+BENCHMARK(BM_ManySmallCopies)->Apply(inMilliseconds);
 
 }  // namespace
 

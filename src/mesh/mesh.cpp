@@ -11,7 +11,7 @@ namespace {
 
 template <typename T>
 void appendAll(MeshArray<T>& target, const MeshArray<T>& source) {
-    target.reserve(target.count() + source.count());
+    target.reserveMore(source.count());
     for (const T& element : source.span()) {
         target.pushBack(element);
     }
@@ -104,7 +104,7 @@ void appendMesh(Mesh& target, const Mesh& source) {
         appendAll(target.texCoords, source.texCoords);
         target.texCoords.resize(target.vertexCount());
     }
-    target.faces.reserve(baseFaces + source.faceCount());
+    target.faces.reserveMore(source.faceCount());
     for (const Face& face : source.faces.span()) {
         target.faces.pushBack({{face.corner[0] + base, face.corner[1] + base, face.corner[2] + base}});
     }
@@ -113,7 +113,7 @@ void appendMesh(Mesh& target, const Mesh& source) {
         appendAll(target.faceUvOffsets, source.faceUvOffsets);
         target.faceUvOffsets.resize(target.faceCount());
     }
-    target.lines.reserve(target.lines.count() + source.lines.count());
+    target.lines.reserveMore(source.lines.count());
     for (const IndexPair& line : source.lines.span()) {
         target.lines.pushBack({line.a + base, line.b + base});
     }

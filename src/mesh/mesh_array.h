@@ -77,10 +77,22 @@ public:
         capacity_ = n;
     }
 
-    // Sets the count to n; elements past the old count are zero bytes. Never shrinks the storage.
+    // Room for extra more elements, growing at least twofold when it grows, so that appending many small
+    // pieces one after another costs linear time.
+    void reserveMore(std::int32_t extra) {
+        const std::int64_t needed = static_cast<std::int64_t>(count_) + extra;
+        if (needed <= capacity_) return;
+        if (needed > std::numeric_limits<std::int32_t>::max()) throw std::bad_alloc();
+        const std::int64_t doubled = capacity_ < 16 ? 32 : 2 * static_cast<std::int64_t>(capacity_);
+        reserve(static_cast<std::int32_t>(std::min<std::int64_t>(std::max(needed, doubled),
+                                                                  std::numeric_limits<std::int32_t>::max())));
+    }
+
+    // Sets the count to n; elements past the old count are zero bytes. Grows the storage as reserveMore
+    // does and never shrinks it.
     void resize(std::int32_t n) {
         if (n > count_) {
-            reserve(n);
+            reserveMore(n - count_);
             std::memset(static_cast<void*>(data_ + count_), 0, sizeof(T) * static_cast<std::size_t>(n - count_));
         }
         count_ = std::max(n, 0);

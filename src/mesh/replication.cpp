@@ -67,8 +67,6 @@ Status copyToVertices(const Mesh& source, Mesh& target, std::int32_t mode, Mesh&
     }
     result.uScale = source.uScale;
     result.vScale = source.vScale;
-    result.positions.reserve(static_cast<std::int32_t>(source.vertexCount() * static_cast<std::int64_t>(copies)));
-    result.faces.reserve(static_cast<std::int32_t>(source.faceCount() * static_cast<std::int64_t>(copies)));
     for (std::int32_t i = 0; i < copies; ++i) {
         const Vec4 normal = placement == PlacementMode::AlongFrame ? target.normals[i] : Vec4{};
         appendTransformed(result, source, placementMatrix(placement, target.positions[i], normal));
