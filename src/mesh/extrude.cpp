@@ -7,7 +7,6 @@
 
 #include "mesh/mesh_limits.h"
 #include "mesh/normals.h"
-#include "mesh/rounding.h"
 
 namespace mesh {
 
@@ -23,7 +22,7 @@ double ringCount(float weight, std::int32_t stepsPerUnit) {
     return steps >= 0.0 ? steps : -1.0;
 }
 
-Status checkFaceExtrusion(Mesh& mesh, const MeshArray<float>& weights, std::int32_t stepsPerUnit) {
+Status checkFaceExtrusion(const Mesh& mesh, const MeshArray<float>& weights, std::int32_t stepsPerUnit) {
     MeshSize size{mesh.vertexCount(), mesh.faceCount(), mesh.lines.count()};
     for (std::int32_t i = 0; i < mesh.faceCount(); ++i) {
         const double rings = ringCount(weights[i], stepsPerUnit);
@@ -49,7 +48,7 @@ void extrudeVertices(Mesh& mesh, const MeshArray<float>& weights, float distance
     }
 }
 
-// The three-sided spike of face i at the centre of the moved corners s; returns the face's new corners.
+// The three-sided spike over face at the centre of its moved corners s; returns the face's new corners.
 Face addSpike(Mesh& mesh, const Face& face, const Vec4 s[3], std::int32_t channelIndex, float weight) {
     const std::int32_t v = mesh.vertexCount();
     const std::int32_t g = mesh.faceCount();

@@ -25,8 +25,6 @@ class MeshArray {
                   "mesh arrays hold plain records copied bytewise into device buffers");
 
 public:
-    static constexpr std::int32_t kElementSize = static_cast<std::int32_t>(sizeof(T));
-
     MeshArray() = default;
     MeshArray(const MeshArray&) = delete;
     MeshArray& operator=(const MeshArray&) = delete;
@@ -126,7 +124,7 @@ public:
         }
     }
 
-    // Moves the contents into a new managed vertex (or 32-bit index) buffer of kElementSize x count bytes
+    // Moves the contents into a new managed vertex (or 32-bit index) buffer of sizeof(T) x count bytes
     // and releases the memory. When the device refuses the buffer (or there is nothing to upload) the
     // contents stay in memory and the result is false.
     bool uploadVertices(device::IDirect3DDevice9* device) { return upload(device, false); }

@@ -1,4 +1,4 @@
-// Float-to-integer conversions of the mesh generators: nearest integer with ties to even (the default
+// The float-to-integer conversion of the mesh generators: nearest integer with ties to even (the default
 // rounding of the floating-point unit), saturated so that huge or non-finite values cannot overflow.
 #pragma once
 
@@ -7,9 +7,6 @@
 #include <limits>
 
 namespace mesh {
-
-// The nearest integer as a double, ties to even; NaN stays NaN.
-inline double nearestWhole(double value) { return std::nearbyint(value); }
 
 // The nearest int32, ties to even; NaN gives 0 and values beyond the range its nearest end.
 inline std::int32_t nearestInt32(double value) {
