@@ -6,6 +6,9 @@
 #include "music/music.h"
 #include "sequence/timeline.h"
 #include "texture/canvas.h"
+#include "texture/combine.h"
+#include "texture/gradient.h"
+#include "texture/noise.h"
 #include "texture/texture_upload.h"
 
 namespace shell {
@@ -18,7 +21,10 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     std::array<Constructor, kMainClassCount> table{};
     table.fill(&graph::nullConstructor);
     table[static_cast<std::size_t>(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
+    table[static_cast<std::size_t>(ClassIndex::Gradient)] = &graph::construct<texture::makeGradient>;
     table[static_cast<std::size_t>(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
+    table[static_cast<std::size_t>(ClassIndex::Combine)] = &graph::construct<texture::makeCombine>;
+    table[static_cast<std::size_t>(ClassIndex::Noise)] = &graph::construct<texture::makeNoise>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     return table;
