@@ -9,6 +9,7 @@
 #include "texture/combine.h"
 #include "texture/gradient.h"
 #include "texture/noise.h"
+#include "texture/text.h"
 #include "texture/texture_upload.h"
 
 namespace shell {
@@ -23,6 +24,7 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     table[static_cast<std::size_t>(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
     table[static_cast<std::size_t>(ClassIndex::Gradient)] = &graph::construct<texture::makeGradient>;
     table[static_cast<std::size_t>(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
+    table[static_cast<std::size_t>(ClassIndex::Text)] = &graph::construct<texture::makeText>;
     table[static_cast<std::size_t>(ClassIndex::Combine)] = &graph::construct<texture::makeCombine>;
     table[static_cast<std::size_t>(ClassIndex::Noise)] = &graph::construct<texture::makeNoise>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
@@ -36,6 +38,7 @@ constexpr std::array<Constructor, kLoaderClassCount> makeLoaderTable() {
     // The loader script's own numbering.
     table[1] = &graph::construct<texture::makeCanvas>;
     table[3] = &graph::construct<texture::makeTextureUpload>;
+    table[7] = &graph::construct<texture::makeText>;
     table[10] = &graph::construct<sequence::makeTimeline>;
     return table;
 }
