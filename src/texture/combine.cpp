@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "texture/resample.h"
 
@@ -74,21 +75,29 @@ std::uint32_t combineByte(CombineMode mode, std::int64_t d, std::int64_t e) {
 }
 
 bool combineInto(Canvas& result, const Canvas& a, const Canvas& b, const Combine& combine) {
-    const Canvas sizedA = resampled(a, result.width(), result.height());
-    const Canvas sizedB = resampled(b, result.width(), result.height());
+    // An input already of the result's size is read in place rather than copied.
+    std::optional<Canvas> resampledA;
+    std::optional<Canvas> resampledB;
+    if (a.width() != result.width() || a.height() != result.height()) {
+        resampledA.emplace(resampled(a, result.width(), result.height()));
+    }
+    if (b.width() != result.width() || b.height() != result.height()) {
+        resampledB.emplace(resampled(b, result.width(), result.height()));
+    }
+    const std::span<const std::uint32_t> pixelsA = resampledA ? resampledA->pixels() : a.pixels();
+    const std::span<const std::uint32_t> pixelsB = resampledB ? resampledB->pixels() : b.pixels();
     std::span<std::uint32_t> out = result.pixels();
     if (combine.mode != CombineMode::Blend) {
-        combineBytes(out, sizedA.pixels(), sizedB.pixels(), combine);
+        combineBytes(out, pixelsA, pixelsB, combine);
         return true;
     }
     const std::optional<std::uint32_t> mask = channelMask(combine.channel);
-    std::ranges::copy(sizedA.pixels(), out.begin());
     if (!mask) {
+        std::ranges::copy(pixelsA, out.begin());
         return false;
     }
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const std::uint32_t pixelA = sizedA.pixels()[i];
-        out[i] = mergeMasked(blendPixel(sizedB.pixels()[i], pixelA, 255, combine.blendMode), pixelA, *mask);
+        out[i] = mergeMasked(blendPixel(pixelsB[i], pixelsA[i], 255, combine.blendMode), pixelsA[i], *mask);
     }
     return true;
 }

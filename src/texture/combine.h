@@ -27,8 +27,9 @@ struct Combine {
 // One byte of A (d) combined with the byte of B already scaled by the factor (e), limited to 0..255.
 std::uint32_t combineByte(CombineMode mode, std::int64_t d, std::int64_t e);
 
-// Both inputs resampled to the larger width and the larger height, then combined pixel by pixel.
-// Blend with a channel-mask index outside the table keeps A, and false says so.
+// Both inputs resampled to the result's size (the larger width and height of the two), then combined
+// pixel by pixel into result, which is neither input. Blend with a channel-mask index outside the table
+// keeps A, and false says so.
 bool combineInto(Canvas& result, const Canvas& a, const Canvas& b, const Combine& combine);
 
 // Class 32: canvas A, canvas B, mode, blend mode, factor, channel; returns a new canvas.
