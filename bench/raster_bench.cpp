@@ -11,8 +11,7 @@
 
 #include "frame_reference.h"
 #include "platform/soft/raster.h"
-#include "platform/soft/raster_cpu.h"
-#include "platform/soft/raster_threads.h"
+#include "platform/soft/raster_settings.h"
 
 namespace {
 
@@ -55,8 +54,9 @@ soft::ScreenVertex vertex(float x, float y, float z, float rhw, soft::Color4 c, 
 // overlays do (samples on texel centres); 1 to let the textured span kernel draw, 0 to force the batch
 // pipeline (the general path, for comparison).
 void BM_OverlayQuad(benchmark::State& state) {
-    soft::setRasterThreadCount(static_cast<int>(state.range(0)));
-    soft::setRasterSpanKernelsAllowed(state.range(2) != 0);
+    soft::RasterSettings settings;
+    settings.threadCount = static_cast<int>(state.range(0));
+    settings.spanKernels = state.range(2) != 0 ? soft::KernelUse::Auto : soft::KernelUse::Never;
     const bool oneToOne = state.range(1) != 0;
     std::vector<std::uint32_t> texels(256 * 256);
     std::uint32_t seed = 1;
@@ -83,14 +83,13 @@ void BM_OverlayQuad(benchmark::State& state) {
                                      vertex(x1, y1, 1, 1, c, u1, v1), vertex(x0, y1, 1, 1, c, u0, v1)};
     Frame frame;
     const soft::RenderTarget target = frame.target();
-    timeAgainstMemcpy(state, [&] { soft::drawTriangles(target, ps, v, 2); });
-    soft::setRasterSpanKernelsAllowed(true);
+    timeAgainstMemcpy(state, [&] { soft::drawTriangles(target, ps, v, 2, settings); });
 }
 
 // 50,000 small Gouraud triangles (about 20 pixels each) with varying depth and rhw, depth-tested with
 // writes, spread over the frame, after a clear of the depth buffer. Argument: raster threads.
 void BM_SmallTriangles(benchmark::State& state) {
-    soft::setRasterThreadCount(static_cast<int>(state.range(0)));
+    const soft::RasterSettings settings{.threadCount = static_cast<int>(state.range(0))};
     constexpr int kTriangles = 50000;
     std::vector<soft::ScreenVertex> v;
     v.reserve(kTriangles * 3);
@@ -112,7 +111,7 @@ void BM_SmallTriangles(benchmark::State& state) {
     const soft::RenderTarget target = frame.target();
     timeAgainstMemcpy(state, [&] {
         std::fill(frame.depth.begin(), frame.depth.end(), 0xFFFFFFu);
-        soft::drawTriangles(target, ps, v.data(), kTriangles);
+        soft::drawTriangles(target, ps, v.data(), kTriangles, settings);
     });
 }
 

@@ -24,12 +24,11 @@
 #include <cstring>
 #include <vector>
 
-#include "device/texture_binding.h"
+#include "device/device_ref.h"
 #include "device/shared_render_state.h"
+#include "device/texture_binding.h"
 #include "frame_reference.h"
-#include "platform/soft/raster_threads.h"
 #include "platform/soft/soft_direct3d.h"
-#include "platform/soft/soft_ref.h"
 
 namespace {
 
@@ -48,51 +47,44 @@ std::uint32_t nextRandom(std::uint32_t& seed) {
 // A device on the software Direct3D object with an 800 x 500 back buffer and a depth buffer.
 class Device {
 public:
-    explicit Device(soft::RasterSink* sink = nullptr) {
+    explicit Device(const soft::RasterSettings& raster, soft::RasterSink* sink = nullptr) {
         soft::SoftDirect3DOptions options;
         options.rasterSink = sink;
-        d3d_ = soft::createSoftDirect3D(options);
+        options.raster = raster;
+        d3d_ = DeviceRef<IDirect3D9>::adopt(soft::createSoftDirect3D(options));
         D3DPRESENT_PARAMETERS parameters{};
         parameters.BackBufferWidth = kFrameWidth;
         parameters.BackBufferHeight = kFrameHeight;
         parameters.Windowed = TRUE;
         parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &parameters, &device_);
-        IDirect3DSurface9* depth = nullptr;
+        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &parameters, device_.out());
         device_->CreateDepthStencilSurface(kFrameWidth, kFrameHeight, D3DFMT_D24X8, D3DMULTISAMPLE_NONE, 0, TRUE,
-                                           &depth, nullptr);
-        depth_ = soft::Ref<IDirect3DSurface9>::adopt(depth);
-        device_->SetDepthStencilSurface(depth);
-    }
-    Device(const Device&) = delete;
-    Device& operator=(const Device&) = delete;
-    ~Device() {
-        depth_.reset();
-        device_->Release();
-        d3d_->Release();
+                                           depth_.out(), nullptr);
+        device_->SetDepthStencilSurface(depth_.get());
     }
 
     IDirect3DDevice9& operator*() const { return *device_; }
-    IDirect3DDevice9* operator->() const { return device_; }
+    IDirect3DDevice9* operator->() const { return device_.get(); }
 
 private:
-    IDirect3D9* d3d_ = nullptr;
-    IDirect3DDevice9* device_ = nullptr;
-    soft::Ref<IDirect3DSurface9> depth_;
+    // Released in reverse: the depth surface, the device, then the Direct3D object.
+    DeviceRef<IDirect3D9> d3d_;
+    DeviceRef<IDirect3DDevice9> device_;
+    DeviceRef<IDirect3DSurface9> depth_;
 };
 
-soft::Ref<IDirect3DVertexDeclaration9> declaration(IDirect3DDevice9& d, const D3DVERTEXELEMENT9* elements) {
-    IDirect3DVertexDeclaration9* created = nullptr;
-    d.CreateVertexDeclaration(elements, &created);
-    return soft::Ref<IDirect3DVertexDeclaration9>::adopt(created);
+DeviceRef<IDirect3DVertexDeclaration9> declaration(IDirect3DDevice9& d, const D3DVERTEXELEMENT9* elements) {
+    DeviceRef<IDirect3DVertexDeclaration9> created;
+    d.CreateVertexDeclaration(elements, created.out());
+    return created;
 }
 
 // --- the overlay -------------------------------------------------------------------------------------
 
 // A 256 x 256 A8R8G8B8 texture of noise, alpha included.
-soft::Ref<IDirect3DTexture9> noiseTexture(IDirect3DDevice9& d) {
-    IDirect3DTexture9* texture = nullptr;
-    d.CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr);
+DeviceRef<IDirect3DTexture9> noiseTexture(IDirect3DDevice9& d) {
+    DeviceRef<IDirect3DTexture9> texture;
+    d.CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.out(), nullptr);
     D3DLOCKED_RECT locked{};
     texture->LockRect(0, &locked, nullptr, 0);
     std::uint32_t seed = 1;
@@ -101,7 +93,7 @@ soft::Ref<IDirect3DTexture9> noiseTexture(IDirect3DDevice9& d) {
         for (int x = 0; x < 256; ++x) row[x] = nextRandom(seed);
     }
     texture->UnlockRect(0);
-    return soft::Ref<IDirect3DTexture9>::adopt(texture);
+    return texture;
 }
 
 // The device state of a textured ScreenOverlay: stage 0 modulating texture and diffuse, bilinear
@@ -129,8 +121,7 @@ void setOverlayState(IDirect3DDevice9& d, IDirect3DTexture9* texture, IDirect3DV
 }
 
 void BM_OverlayQuad(benchmark::State& state) {
-    soft::setRasterThreadCount(static_cast<int>(state.range(0)));
-    Device d;
+    Device d({.threadCount = static_cast<int>(state.range(0))});
     const auto texture = noiseTexture(*d);
     const auto quad = declaration(*d, kQuadDeclarationElements.data());
     setOverlayState(*d, texture.get(), quad.get());
@@ -198,22 +189,22 @@ const Sheet& sheet() {
 }
 
 template <typename T>
-soft::Ref<IDirect3DVertexBuffer9> vertexBuffer(IDirect3DDevice9& d, const std::vector<T>& data) {
-    IDirect3DVertexBuffer9* buffer = nullptr;
+DeviceRef<IDirect3DVertexBuffer9> vertexBuffer(IDirect3DDevice9& d, const std::vector<T>& data) {
+    DeviceRef<IDirect3DVertexBuffer9> buffer;
     const auto length = static_cast<UINT>(data.size() * sizeof(T));
-    d.CreateVertexBuffer(length, 0, 0, D3DPOOL_MANAGED, &buffer, nullptr);
+    d.CreateVertexBuffer(length, 0, 0, D3DPOOL_MANAGED, buffer.out(), nullptr);
     void* bytes = nullptr;
     buffer->Lock(0, 0, &bytes, 0);
     std::memcpy(bytes, data.data(), length);
     buffer->Unlock();
-    return soft::Ref<IDirect3DVertexBuffer9>::adopt(buffer);
+    return buffer;
 }
 
 // A device set up like a lit scene clip of the engine: the engine's mesh declaration with positions and
 // normals bound, a perspective projection, one white point light, specular highlights, depth testing.
 class LitScene {
 public:
-    explicit LitScene(soft::RasterSink* sink = nullptr) : device_(sink) {
+    explicit LitScene(const soft::RasterSettings& raster, soft::RasterSink* sink = nullptr) : device_(raster, sink) {
         IDirect3DDevice9& d = *device_;
         D3DMATRIX projection{};
         projection._11 = 1.0f;
@@ -243,15 +234,13 @@ public:
         normals_ = vertexBuffer(d, mesh.normals);
         d.SetStreamSource(0, positions_.get(), 0, 16);
         d.SetStreamSource(2, normals_.get(), 0, 16);
-        IDirect3DIndexBuffer9* indices = nullptr;
         const auto length = static_cast<UINT>(mesh.indices.size() * 4);
-        d.CreateIndexBuffer(length, 0, D3DFMT_INDEX32, D3DPOOL_MANAGED, &indices, nullptr);
+        d.CreateIndexBuffer(length, 0, D3DFMT_INDEX32, D3DPOOL_MANAGED, indices_.out(), nullptr);
         void* bytes = nullptr;
-        indices->Lock(0, 0, &bytes, 0);
+        indices_->Lock(0, 0, &bytes, 0);
         std::memcpy(bytes, mesh.indices.data(), length);
-        indices->Unlock();
-        indices_ = soft::Ref<IDirect3DIndexBuffer9>::adopt(indices);
-        d.SetIndices(indices);
+        indices_->Unlock();
+        d.SetIndices(indices_.get());
     }
 
     void drawFrame() {
@@ -266,9 +255,9 @@ public:
 
 private:
     Device device_;
-    soft::Ref<IDirect3DVertexDeclaration9> declaration_;
-    soft::Ref<IDirect3DVertexBuffer9> positions_, normals_;
-    soft::Ref<IDirect3DIndexBuffer9> indices_;
+    DeviceRef<IDirect3DVertexDeclaration9> declaration_;
+    DeviceRef<IDirect3DVertexBuffer9> positions_, normals_;
+    DeviceRef<IDirect3DIndexBuffer9> indices_;
 };
 
 class CountingSink final : public soft::RasterSink {
@@ -283,15 +272,14 @@ public:
 };
 
 void BM_LitTriangles50k(benchmark::State& state) {
-    soft::setRasterThreadCount(static_cast<int>(state.range(0)));
-    LitScene scene;
+    LitScene scene({.threadCount = static_cast<int>(state.range(0))});
     timeAgainstMemcpy(state, [&] { scene.drawFrame(); });
 }
 
 // The counter triangles_drawn shows that every triangle reaches the raster stage.
 void BM_VertexStageLitTriangles50k(benchmark::State& state) {
     CountingSink sink;
-    LitScene scene(&sink);
+    LitScene scene({}, &sink);
     timeAgainstMemcpy(state, [&] { scene.drawFrame(); });
     state.counters["triangles_drawn"] = static_cast<double>(sink.triangles) / static_cast<double>(state.iterations());
 }

@@ -59,13 +59,13 @@ class SoftDevice {
 public:
     SoftDevice() {
         device::DeviceState& state = device::deviceState();
-        state.direct3D = soft::createSoftDirect3D();
+        state.direct3D = device::DeviceRef<device::IDirect3D9>::adopt(soft::createSoftDirect3D());
         device::D3DPRESENT_PARAMETERS parameters{};
         parameters.BackBufferCount = 1;
         parameters.SwapEffect = device::D3DSWAPEFFECT_DISCARD;
         parameters.Windowed = device::TRUE;
         state.direct3D->CreateDevice(device::D3DADAPTER_DEFAULT, device::D3DDEVTYPE_HAL, nullptr,
-                                     device::D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &state.device);
+                                     device::D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, state.device.out());
     }
     ~SoftDevice() { device::resetDeviceState(); }
     SoftDevice(const SoftDevice&) = delete;
@@ -213,7 +213,7 @@ void BM_Upload(benchmark::State& state) {
     SoftDevice device;
     texture::Canvas canvas(1024, 128, 0x80FFFFFFu);
     timeAgainstMemcpy(state, [&] {
-        texture::TextureUpload upload(device::deviceState().device, 1024, 128, 1024, 128, canvas.pixels().data());
+        texture::TextureUpload upload(device::deviceState().device.get(), 1024, 128, 1024, 128, canvas.pixels().data());
         benchmark::DoNotOptimize(upload.texture());
     });
 }

@@ -1,5 +1,6 @@
 // The platform services that device start-up and lost-device recovery need from the window backend.
-// The engine never calls the operating system itself; the shell's window backend implements this.
+// The engine never calls the operating system itself; the shell's window backend implements this. The
+// Direct3D object is not among them: it comes from the device factory (platform/device_factory.h).
 #pragma once
 
 #include "device/d3d9_interfaces.h"
@@ -9,11 +10,6 @@ namespace device {
 class DeviceHost {
 public:
     virtual ~DeviceHost() = default;
-
-    // A new Direct3D 9 object (one reference, owned by the caller), or null when none is available.
-    // Windows: LoadLibraryA("d3d9"), GetProcAddress("Direct3DCreate9"), Direct3DCreate9(D3D_SDK_VERSION).
-    // Elsewhere: the software device.
-    virtual IDirect3D9* createDirect3D() = 0;
 
     // The window the device presents into; also its focus window.
     virtual HWND window() = 0;

@@ -2,6 +2,7 @@
 #include "device/device_startup.h"
 
 #include <span>
+#include <utility>
 
 #include "device/device_state.h"
 #include "device/shared_render_state.h"
@@ -43,12 +44,10 @@ bool createDevice(DeviceHost& host, bool fullscreen, UINT backBufferHeight) {
     }
     for (D3DFORMAT format : formats) {
         fillPresentParameters(fullscreen, window, backBufferHeight, format);
-        IDirect3DDevice9* created = nullptr;
         const HRESULT hr = state.direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
                                                         D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                                        &state.presentParameters, &created);
-        if (succeeded(hr) && created != nullptr) {
-            state.device = created;
+                                                        &state.presentParameters, state.device.out());
+        if (succeeded(hr) && state.device) {
             return true;
         }
     }
@@ -74,17 +73,16 @@ void showBlackScreen(IDirect3DDevice9& device) {
 void releaseRenderBuffers(DeviceState& state) {
     state.device->SetDepthStencilSurface(nullptr);
     state.device->SetRenderTarget(0, nullptr);
-    releaseAndNull(state.backBuffer);
-    releaseAndNull(state.depthStencil);
+    state.backBuffer.reset();
+    state.depthStencil.reset();
 }
 
 }  // namespace
 
-HRESULT loadDirect3D(DeviceHost& host) {
+HRESULT loadDirect3D(DeviceRef<IDirect3D9> direct3D) {
     DeviceState& state = deviceState();
-    releaseAndNull(state.direct3D);
-    state.direct3D = host.createDirect3D();
-    return state.direct3D != nullptr ? S_OK : E_FAIL;
+    state.direct3D = std::move(direct3D);
+    return state.direct3D ? S_OK : E_FAIL;
 }
 
 void fillPresentParameters(bool fullscreen, HWND window, UINT backBufferHeight, D3DFORMAT backBufferFormat) {
@@ -104,10 +102,10 @@ void fillPresentParameters(bool fullscreen, HWND window, UINT backBufferHeight, 
     parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
 }
 
-bool startDevice(DeviceHost& host, bool fullscreen, UINT backBufferHeight) {
+bool startDevice(DeviceHost& host, DeviceRef<IDirect3D9> direct3D, bool fullscreen, UINT backBufferHeight) {
     DeviceState& state = deviceState();
     releaseDeviceObjects(state);
-    if (failed(loadDirect3D(host))) {
+    if (failed(loadDirect3D(std::move(direct3D)))) {
         return reportFailure(host, kNoDirect3D);
     }
     if (!createDevice(host, fullscreen, backBufferHeight)) {
@@ -130,37 +128,33 @@ bool startDevice(DeviceHost& host, bool fullscreen, UINT backBufferHeight) {
 
 bool acquireRenderBuffers() {
     DeviceState& state = deviceState();
-    if (state.device == nullptr) {
+    if (!state.device) {
         return false;
     }
-    IDirect3DSurface9* backBuffer = nullptr;
-    if (failed(state.device->GetRenderTarget(0, &backBuffer)) || backBuffer == nullptr) {
+    DeviceRef<IDirect3DSurface9> backBuffer;
+    if (failed(state.device->GetRenderTarget(0, backBuffer.out())) || !backBuffer) {
         return false;
     }
     // Larger than any back buffer of the presentation; anti-aliasing only widens it.
     const UINT depthWidth = state.antiAliasing ? 2048 : 1024;
-    IDirect3DSurface9* depthStencil = nullptr;
+    DeviceRef<IDirect3DSurface9> depthStencil;
     if (failed(state.device->CreateDepthStencilSurface(depthWidth, kDepthStencilHeight, D3DFMT_D24X8,
-                                                       D3DMULTISAMPLE_NONE, 0, TRUE, &depthStencil, nullptr)) ||
-        depthStencil == nullptr) {
-        backBuffer->Release();
+                                                       D3DMULTISAMPLE_NONE, 0, TRUE, depthStencil.out(),
+                                                       nullptr)) ||
+        !depthStencil) {
         return false;
     }
-    if (failed(state.device->SetDepthStencilSurface(depthStencil))) {
-        depthStencil->Release();
-        backBuffer->Release();
-        return false;
+    if (failed(state.device->SetDepthStencilSurface(depthStencil.get()))) {
+        return false;  // the depth-stencil surface is released first, then the back buffer
     }
-    releaseAndNull(state.backBuffer);
-    releaseAndNull(state.depthStencil);
-    state.backBuffer = backBuffer;
-    state.depthStencil = depthStencil;
+    state.backBuffer = std::move(backBuffer);
+    state.depthStencil = std::move(depthStencil);
     return true;
 }
 
 bool deviceReady(DeviceHost& host) {
     DeviceState& state = deviceState();
-    if (state.device == nullptr) {
+    if (!state.device) {
         return false;
     }
     const HRESULT hr = state.device->TestCooperativeLevel();

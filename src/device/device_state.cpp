@@ -3,28 +3,28 @@
 
 namespace device {
 
-namespace {
-
-DeviceState gDeviceState;
-
-}  // namespace
-
-DeviceState& deviceState() { return gDeviceState; }
+DeviceState& deviceState() {
+    // Never destroyed: the device and its objects are left to the end of the process, as the shell's
+    // tear-down expects, instead of being released by static destruction after the window has gone.
+    static DeviceState* const state = new DeviceState;
+    return *state;
+}
 
 void releaseDeviceObjects(DeviceState& state) {
-    releaseAndNull(state.quadDeclaration);
-    releaseAndNull(state.meshDeclaration);
-    releaseAndNull(state.constantColorBuffer);
-    releaseAndNull(state.depthStencil);
-    releaseAndNull(state.backBuffer);
-    releaseAndNull(state.device);
-    releaseAndNull(state.direct3D);
+    state.quadDeclaration.reset();
+    state.meshDeclaration.reset();
+    state.constantColorBuffer.reset();
+    state.depthStencil.reset();
+    state.backBuffer.reset();
+    state.device.reset();
+    state.direct3D.reset();
     state.deviceLost = false;
 }
 
 void resetDeviceState() {
-    releaseDeviceObjects(gDeviceState);
-    gDeviceState = DeviceState{};
+    DeviceState& state = deviceState();
+    releaseDeviceObjects(state);
+    state = DeviceState{};
 }
 
 }  // namespace device

@@ -1,20 +1,22 @@
 // The one process-wide device state: the Direct3D objects, the render buffers, the lost flag and the
-// shared render objects every drawing layer uses. Filled by startDevice, kept until the process ends.
+// shared render objects every drawing layer uses. Filled by startDevice, kept until the process ends;
+// resetDeviceState is the one way back to the start (tests call it around each case).
 #pragma once
 
 #include "device/d3d9_interfaces.h"
+#include "device/device_ref.h"
 #include "math/matrix4.h"
 
 namespace device {
 
 struct DeviceState {
-    IDirect3D9* direct3D = nullptr;
-    IDirect3DDevice9* device = nullptr;
+    DeviceRef<IDirect3D9> direct3D;
+    DeviceRef<IDirect3DDevice9> device;
     // Reused by Reset, so it must stay what the device was created with.
     D3DPRESENT_PARAMETERS presentParameters{};
     // Render target 0 and our depth-stencil surface: the only resources a Reset needs released.
-    IDirect3DSurface9* backBuffer = nullptr;
-    IDirect3DSurface9* depthStencil = nullptr;
+    DeviceRef<IDirect3DSurface9> backBuffer;
+    DeviceRef<IDirect3DSurface9> depthStencil;
     bool deviceLost = false;
     // The shell's setup option; it only widens the depth-stencil surface.
     bool antiAliasing = false;
@@ -27,25 +29,15 @@ struct DeviceState {
     // into sharedWorld, the device's view transform stays the identity.
     math::Matrix4 sharedWorld;
     math::Matrix4 sharedProjection;
-    IDirect3DVertexDeclaration9* meshDeclaration = nullptr;
-    IDirect3DVertexDeclaration9* quadDeclaration = nullptr;
+    DeviceRef<IDirect3DVertexDeclaration9> meshDeclaration;
+    DeviceRef<IDirect3DVertexDeclaration9> quadDeclaration;
     // One D3DCOLOR, bound with stride 0 so that every vertex of a draw reads the same colour.
-    IDirect3DVertexBuffer9* constantColorBuffer = nullptr;
+    DeviceRef<IDirect3DVertexBuffer9> constantColorBuffer;
 };
 
 DeviceState& deviceState();
 
-// Drops our reference, if any, and forgets the pointer so that nothing can use it afterwards.
-template <class Object>
-void releaseAndNull(Object*& object) {
-    if (object != nullptr) {
-        object->Release();
-        object = nullptr;
-    }
-}
-
-// Releases every Direct3D object the state holds (newest first) and nulls the pointers; values and the
-// antiAliasing option stay.
+// Releases every Direct3D object the state holds, newest first; values and the antiAliasing option stay.
 void releaseDeviceObjects(DeviceState& state);
 
 // Releases the objects and returns the whole state, antiAliasing included, to its initial values.

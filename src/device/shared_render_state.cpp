@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "device/device_state.h"
 
@@ -25,12 +26,12 @@ static_assert(std::bit_cast<std::uint32_t>(kPerspectiveDepthOffset) == 0xBC23D77
 constexpr float kMaxFieldOfView = 3.0f;
 
 void createConstantColorBuffer(DeviceState& state) {
-    IDirect3DVertexBuffer9* buffer = nullptr;
-    if (failed(state.device->CreateVertexBuffer(sizeof(D3DCOLOR), 0, 0, D3DPOOL_MANAGED, &buffer, nullptr)) ||
-        buffer == nullptr) {
+    DeviceRef<IDirect3DVertexBuffer9>& buffer = state.constantColorBuffer;
+    if (failed(state.device->CreateVertexBuffer(sizeof(D3DCOLOR), 0, 0, D3DPOOL_MANAGED, buffer.out(), nullptr)) ||
+        !buffer) {
+        buffer.reset();
         return;
     }
-    state.constantColorBuffer = buffer;
     void* data = nullptr;
     if (failed(buffer->Lock(0, 0, &data, 0)) || data == nullptr) {
         return;
@@ -40,13 +41,12 @@ void createConstantColorBuffer(DeviceState& state) {
 }
 
 bool createDeclaration(IDirect3DDevice9& device, const D3DVERTEXELEMENT9* elements,
-                       IDirect3DVertexDeclaration9*& declaration) {
-    IDirect3DVertexDeclaration9* created = nullptr;
-    if (failed(device.CreateVertexDeclaration(elements, &created)) || created == nullptr) {
+                       DeviceRef<IDirect3DVertexDeclaration9>& declaration) {
+    DeviceRef<IDirect3DVertexDeclaration9> created;
+    if (failed(device.CreateVertexDeclaration(elements, created.out())) || !created) {
         return false;
     }
-    releaseAndNull(declaration);
-    declaration = created;
+    declaration = std::move(created);
     return true;
 }
 
@@ -59,15 +59,15 @@ void initSharedRenderState(UINT backBufferHeight) {
     // A back buffer lower than the frame cannot centre it; the frame then starts at the top.
     const DWORD top = backBufferHeight > kFrameHeight ? (backBufferHeight - kFrameHeight) / 2 : 0;
     state.viewport = D3DVIEWPORT9{0, top, kFrameWidth, kFrameHeight, 0.0f, 1.0f};
-    releaseAndNull(state.constantColorBuffer);
-    if (state.device != nullptr) {
+    state.constantColorBuffer.reset();
+    if (state.device) {
         createConstantColorBuffer(state);
     }
 }
 
 bool createVertexDeclarations() {
     DeviceState& state = deviceState();
-    if (state.device == nullptr) {
+    if (!state.device) {
         return false;
     }
     return createDeclaration(*state.device, kMeshDeclarationElements.data(), state.meshDeclaration) &&

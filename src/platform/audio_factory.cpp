@@ -1,8 +1,6 @@
 // The table of audio backends, the lookup by name and the process's selected device.
 #include "platform/audio_factory.h"
 
-#include <algorithm>
-
 #include "music/audio_output.h"
 #include "platform/headless/offline_audio.h"
 #ifdef VELBRY_HAVE_SDL2_AUDIO
@@ -31,6 +29,8 @@ constexpr AudioBackend kBackends[] = {
     {"offline", &make<headless::OfflineAudioDevice>},
 };
 
+constexpr BackendTable<std::unique_ptr<music::AudioDevice>> kTable{"audio device", kBackends};
+
 std::unique_ptr<music::AudioDevice>& selectedDevice() {
     static std::unique_ptr<music::AudioDevice> device;
     return device;
@@ -38,30 +38,20 @@ std::unique_ptr<music::AudioDevice>& selectedDevice() {
 
 }  // namespace
 
-std::span<const AudioBackend> audioBackends() { return kBackends; }
+std::span<const AudioBackend> audioBackends() { return kTable.entries(); }
 
-std::string_view defaultAudioBackend() { return kBackends[0].name; }
+std::string_view defaultAudioBackend() { return kTable.preferred(); }
 
-std::string audioBackendNames() {
-    std::string names;
-    for (const AudioBackend& backend : kBackends) {
-        if (!names.empty()) {
-            names += ", ";
-        }
-        names += backend.name;
-    }
-    return names;
-}
+std::string audioBackendNames() { return kTable.names(); }
 
 AudioDeviceCreation createAudioDevice(std::string_view name) {
-    const auto found = std::find_if(std::begin(kBackends), std::end(kBackends),
-                                    [name](const AudioBackend& backend) { return backend.name == name; });
     AudioDeviceCreation result;
-    if (found == std::end(kBackends)) {
-        result.error = "unknown audio device '" + std::string(name) + "' (available: " + audioBackendNames() + ")";
+    const AudioBackend* backend = kTable.find(name);
+    if (backend == nullptr) {
+        result.error = kTable.unknownNameMessage(name);
         return result;
     }
-    result.device = found->create();
+    result.device = backend->create();
     return result;
 }
 

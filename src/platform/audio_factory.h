@@ -8,13 +8,11 @@
 #include <string_view>
 
 #include "music/audio_device.h"
+#include "platform/backend_table.h"
 
 namespace platform {
 
-struct AudioBackend {
-    std::string_view name;
-    std::unique_ptr<music::AudioDevice> (*create)();
-};
+using AudioBackend = Backend<std::unique_ptr<music::AudioDevice>>;
 
 // The backends built into this program, preferred first.
 std::span<const AudioBackend> audioBackends();

@@ -6,8 +6,6 @@
 #include "platform/win32/d3d9_direct3d.h"
 #endif
 
-#include <algorithm>
-
 namespace platform {
 namespace {
 
@@ -19,39 +17,25 @@ constexpr DeviceBackend kBackends[] = {
     {"soft", [] { return soft::createSoftDirect3D(); }},
 };
 
+constexpr BackendTable<device::IDirect3D9*> kTable{"device", kBackends};
+
 }  // namespace
 
-std::span<const DeviceBackend> deviceBackends() { return kBackends; }
+std::span<const DeviceBackend> deviceBackends() { return kTable.entries(); }
 
-std::string_view defaultDeviceBackend() {
-#ifdef _WIN32
-    return "d3d9";
-#else
-    return "soft";
-#endif
-}
+std::string_view defaultDeviceBackend() { return kTable.preferred(); }
 
-std::string deviceBackendNames() {
-    std::string names;
-    for (const DeviceBackend& backend : kBackends) {
-        if (!names.empty()) {
-            names += ", ";
-        }
-        names += backend.name;
-    }
-    return names;
-}
+std::string deviceBackendNames() { return kTable.names(); }
 
 Direct3DCreation createDirect3D(std::string_view name) {
-    const auto found = std::find_if(std::begin(kBackends), std::end(kBackends),
-                                    [name](const DeviceBackend& backend) { return backend.name == name; });
     Direct3DCreation result;
-    if (found == std::end(kBackends)) {
-        result.error = "unknown device '" + std::string(name) + "' (available: " + deviceBackendNames() + ")";
+    const DeviceBackend* backend = kTable.find(name);
+    if (backend == nullptr) {
+        result.error = kTable.unknownNameMessage(name);
         return result;
     }
-    result.direct3d = found->create();
-    if (result.direct3d == nullptr) {
+    result.direct3d = device::DeviceRef<device::IDirect3D9>::adopt(backend->create());
+    if (!result.direct3d) {
         result.error = "device '" + std::string(name) + "' could not be started on this system";
     }
     return result;

@@ -7,14 +7,13 @@
 #include <string_view>
 
 #include "device/d3d9_interfaces.h"
+#include "device/device_ref.h"
+#include "platform/backend_table.h"
 
 namespace platform {
 
-struct DeviceBackend {
-    std::string_view name;
-    // Returns the backend's Direct3D object with one reference, or null when it cannot start here.
-    device::IDirect3D9* (*create)();
-};
+// create returns the backend's Direct3D object with one reference, or null when it cannot start here.
+using DeviceBackend = Backend<device::IDirect3D9*>;
 
 // The backends built into this program, preferred first.
 std::span<const DeviceBackend> deviceBackends();
@@ -26,11 +25,12 @@ std::string_view defaultDeviceBackend();
 std::string deviceBackendNames();
 
 struct Direct3DCreation {
-    device::IDirect3D9* direct3d = nullptr;  // one reference for the caller; null on failure
-    std::string error;                       // why direct3d is null
+    device::DeviceRef<device::IDirect3D9> direct3d;  // null on failure
+    std::string error;                               // why direct3d is null
 };
 
-// Creates the Direct3D object of the named backend. Names are exact and case-sensitive.
+// Creates the Direct3D object of the named backend: the one way a program gets its Direct3D object, which
+// it then hands to device::startDevice or creates its devices from. Names are exact and case-sensitive.
 Direct3DCreation createDirect3D(std::string_view name);
 
 }  // namespace platform

@@ -64,7 +64,7 @@ TextureUpload* makeTextureUpload(graph::ObjectStore& store, Canvas* canvas) {
         reportTextureProblem("texture upload", "the reference is not a canvas; no texture");
         return nullptr;
     }
-    return store.make<TextureUpload>(device::deviceState().device, canvas->width(), canvas->height(),
+    return store.make<TextureUpload>(device::deviceState().device.get(), canvas->width(), canvas->height(),
                                      canvas->width(), canvas->height(), canvas->pixels().data());
 }
 

@@ -15,7 +15,7 @@ class DeviceReady : public DeviceTest {
 protected:
     void SetUp() override {
         DeviceTest::SetUp();
-        ASSERT_TRUE(startDevice(host, true, 600));
+        ASSERT_TRUE(startDevice(host, host.createDirect3D(), true, 600));
         backend.clearLog();
     }
 };
@@ -38,8 +38,8 @@ TEST_F(DeviceReady, LostDeviceReleasesBuffersOnceThenResetsAndReacquires) {
                                    "host.Sleep(500)",
                                }));
     EXPECT_TRUE(deviceState().deviceLost);
-    EXPECT_EQ(deviceState().backBuffer, nullptr);
-    EXPECT_EQ(deviceState().depthStencil, nullptr);
+    EXPECT_EQ(deviceState().backBuffer.get(), nullptr);
+    EXPECT_EQ(deviceState().depthStencil.get(), nullptr);
 
     backend.clearLog();
     EXPECT_FALSE(deviceReady(host));
@@ -59,8 +59,8 @@ TEST_F(DeviceReady, LostDeviceReleasesBuffersOnceThenResetsAndReacquires) {
                                }));
     const DeviceState& state = deviceState();
     EXPECT_FALSE(state.deviceLost);
-    EXPECT_EQ(state.backBuffer, backend.device()->backBuffer);
-    EXPECT_EQ(state.depthStencil, backend.device()->depthStencil);
+    EXPECT_EQ(state.backBuffer.get(), backend.device()->backBuffer);
+    EXPECT_EQ(state.depthStencil.get(), backend.device()->depthStencil);
     EXPECT_EQ(host.sleptMilliseconds, 1000u);
     EXPECT_TRUE(backend.violations().empty()) << testing::PrintToString(backend.violations());
 
@@ -92,7 +92,7 @@ TEST_F(DeviceReady, FailedResetStaysLostAndIsRetriedNextFrame) {
     EXPECT_FALSE(deviceState().deviceLost);
     EXPECT_EQ(backend.count("Reset"), 2u);
     EXPECT_EQ(backend.count("Release"), 2u);  // the buffers were released only the first time
-    EXPECT_NE(deviceState().depthStencil, nullptr);
+    EXPECT_NE(deviceState().depthStencil.get(), nullptr);
     EXPECT_TRUE(backend.violations().empty()) << testing::PrintToString(backend.violations());
 }
 
@@ -101,8 +101,8 @@ TEST_F(DeviceReady, ReacquireFailureAfterResetStillDrawsWithoutDanglingBuffers) 
     backend.script("CreateDepthStencilSurface", {E_OUTOFMEMORY});
 
     EXPECT_TRUE(deviceReady(host));
-    EXPECT_EQ(deviceState().backBuffer, nullptr);
-    EXPECT_EQ(deviceState().depthStencil, nullptr);
+    EXPECT_EQ(deviceState().backBuffer.get(), nullptr);
+    EXPECT_EQ(deviceState().depthStencil.get(), nullptr);
     EXPECT_EQ(backend.count("SetViewport"), 1u);
 
     // Losing the device again must not release anything twice.

@@ -28,7 +28,7 @@ std::vector<std::string> objectMethods(const Backend& backend) {
 using DeviceStartup = DeviceTest;
 
 TEST_F(DeviceStartup, WindowMakesOneAttemptThenSetsUpEverythingInOrder) {
-    ASSERT_TRUE(startDevice(host, false, 500)) << backend.transcript();
+    ASSERT_TRUE(startDevice(host, host.createDirect3D(), false, 500)) << backend.transcript();
 
     EXPECT_EQ(objectMethods(backend),
               (std::vector<std::string>{"host.Direct3DCreate9", "d3d1.CreateDevice", "device1.GetDeviceCaps",
@@ -49,9 +49,9 @@ TEST_F(DeviceStartup, WindowMakesOneAttemptThenSetsUpEverythingInOrder) {
 
     const DeviceState& state = deviceState();
     recording::RecordingDevice* created = backend.device();
-    EXPECT_EQ(state.device, created);
-    EXPECT_EQ(state.backBuffer, created->backBuffer);
-    EXPECT_EQ(state.depthStencil, created->depthStencil);
+    EXPECT_EQ(state.device.get(), created);
+    EXPECT_EQ(state.backBuffer.get(), created->backBuffer);
+    EXPECT_EQ(state.depthStencil.get(), created->depthStencil);
     EXPECT_FALSE(state.deviceLost);
     EXPECT_EQ(state.viewWidth, 800.0f);
     EXPECT_EQ(state.viewHeight, 500.0f);
@@ -59,8 +59,8 @@ TEST_F(DeviceStartup, WindowMakesOneAttemptThenSetsUpEverythingInOrder) {
 }
 
 TEST_F(DeviceStartup, ConstantColorBufferHoldsOpaqueYellow) {
-    ASSERT_TRUE(startDevice(host, false, 500));
-    auto* buffer = backend.find<recording::RecordingVertexBuffer>(deviceState().constantColorBuffer);
+    ASSERT_TRUE(startDevice(host, host.createDirect3D(), false, 500));
+    auto* buffer = backend.find<recording::RecordingVertexBuffer>(deviceState().constantColorBuffer.get());
     ASSERT_NE(buffer, nullptr);
     ASSERT_EQ(buffer->contents.size(), 4u);
     const std::vector<std::byte> expected{std::byte{0x00}, std::byte{0xFF}, std::byte{0xFF}, std::byte{0xFF}};
@@ -69,7 +69,7 @@ TEST_F(DeviceStartup, ConstantColorBufferHoldsOpaqueYellow) {
 }
 
 TEST_F(DeviceStartup, WindowPresentParametersUseClientSizeAndDesktopFormat) {
-    ASSERT_TRUE(startDevice(host, false, 500));
+    ASSERT_TRUE(startDevice(host, host.createDirect3D(), false, 500));
     ASSERT_EQ(backend.createDeviceParameters.size(), 1u);
     const D3DPRESENT_PARAMETERS& p = backend.createDeviceParameters[0];
     EXPECT_EQ(p.BackBufferWidth, 0u);
@@ -82,7 +82,7 @@ TEST_F(DeviceStartup, WindowPresentParametersUseClientSizeAndDesktopFormat) {
 
 TEST_F(DeviceStartup, FullScreenTriesFormatsInOrderAndStopsAtFirstSuccess) {
     backend.script("CreateDevice", {E_FAIL});
-    ASSERT_TRUE(startDevice(host, true, 600));
+    ASSERT_TRUE(startDevice(host, host.createDirect3D(), true, 600));
 
     ASSERT_EQ(backend.createDeviceParameters.size(), 2u);
     EXPECT_EQ(backend.createDeviceParameters[0].BackBufferFormat, D3DFMT_X8R8G8B8);
@@ -108,7 +108,7 @@ TEST_F(DeviceStartup, FullScreenTriesFormatsInOrderAndStopsAtFirstSuccess) {
 
 TEST_F(DeviceStartup, FullScreenGivesUpAfterThreeFormats) {
     backend.failAlways("CreateDevice");
-    EXPECT_FALSE(startDevice(host, true, 600));
+    EXPECT_FALSE(startDevice(host, host.createDirect3D(), true, 600));
     ASSERT_EQ(backend.createDeviceParameters.size(), 3u);
     EXPECT_EQ(backend.createDeviceParameters[0].BackBufferFormat, D3DFMT_X8R8G8B8);
     EXPECT_EQ(backend.createDeviceParameters[1].BackBufferFormat, D3DFMT_A8R8G8B8);
@@ -120,8 +120,8 @@ TEST_F(DeviceStartup, DepthStencilIsWiderWithAntiAliasing) {
     for (bool antiAliasing : {false, true}) {
         resetDeviceState();
         deviceState().antiAliasing = antiAliasing;
-        ASSERT_TRUE(startDevice(host, true, 600));
-        auto* depth = backend.find<recording::RecordingSurface>(deviceState().depthStencil);
+        ASSERT_TRUE(startDevice(host, host.createDirect3D(), true, 600));
+        auto* depth = backend.find<recording::RecordingSurface>(deviceState().depthStencil.get());
         ASSERT_NE(depth, nullptr);
         EXPECT_EQ(depth->desc.Width, antiAliasing ? 2048u : 1024u);
         EXPECT_EQ(depth->desc.Height, 1024u);
@@ -136,14 +136,14 @@ TEST_F(DeviceStartup, DepthStencilIsWiderWithAntiAliasing) {
 TEST_F(DeviceStartup, VertexAndPixelShaderModel2AreEnough) {
     backend.caps.VertexShaderVersion = D3DVS_VERSION(2, 0);
     backend.caps.PixelShaderVersion = D3DPS_VERSION(2, 0);
-    EXPECT_TRUE(startDevice(host, false, 500));
+    EXPECT_TRUE(startDevice(host, host.createDirect3D(), false, 500));
     EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(DeviceStartup, DeclarationsCarryTheExactElements) {
-    ASSERT_TRUE(startDevice(host, false, 500));
-    auto* mesh = backend.find<recording::RecordingDeclaration>(deviceState().meshDeclaration);
-    auto* quad = backend.find<recording::RecordingDeclaration>(deviceState().quadDeclaration);
+    ASSERT_TRUE(startDevice(host, host.createDirect3D(), false, 500));
+    auto* mesh = backend.find<recording::RecordingDeclaration>(deviceState().meshDeclaration.get());
+    auto* quad = backend.find<recording::RecordingDeclaration>(deviceState().quadDeclaration.get());
     ASSERT_NE(mesh, nullptr);
     ASSERT_NE(quad, nullptr);
 
@@ -183,7 +183,7 @@ class DeviceStartupFailure : public DeviceTest, public ::testing::WithParamInter
 
 TEST_P(DeviceStartupFailure, ReportsOnceAndLeavesNothingBehind) {
     GetParam().arrange(backend, host);
-    EXPECT_FALSE(startDevice(host, false, 500));
+    EXPECT_FALSE(startDevice(host, host.createDirect3D(), false, 500));
 
     EXPECT_EQ(host.messages, std::vector<std::string>{GetParam().message});
     const std::vector<std::string> lines = backend.lines();
@@ -200,13 +200,13 @@ TEST_P(DeviceStartupFailure, ReportsOnceAndLeavesNothingBehind) {
     EXPECT_EQ(backend.count("SetViewport"), 0u);
 
     const DeviceState& state = deviceState();
-    EXPECT_EQ(state.direct3D, nullptr);
-    EXPECT_EQ(state.device, nullptr);
-    EXPECT_EQ(state.backBuffer, nullptr);
-    EXPECT_EQ(state.depthStencil, nullptr);
-    EXPECT_EQ(state.constantColorBuffer, nullptr);
-    EXPECT_EQ(state.meshDeclaration, nullptr);
-    EXPECT_EQ(state.quadDeclaration, nullptr);
+    EXPECT_EQ(state.direct3D.get(), nullptr);
+    EXPECT_EQ(state.device.get(), nullptr);
+    EXPECT_EQ(state.backBuffer.get(), nullptr);
+    EXPECT_EQ(state.depthStencil.get(), nullptr);
+    EXPECT_EQ(state.constantColorBuffer.get(), nullptr);
+    EXPECT_EQ(state.meshDeclaration.get(), nullptr);
+    EXPECT_EQ(state.quadDeclaration.get(), nullptr);
     EXPECT_TRUE(backend.heldReferences().empty()) << testing::PrintToString(backend.heldReferences());
     EXPECT_TRUE(backend.violations().empty()) << testing::PrintToString(backend.violations());
 }

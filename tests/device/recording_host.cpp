@@ -8,14 +8,14 @@ namespace recording {
 
 using namespace device;
 
-IDirect3D9* RecordingHost::createDirect3D() {
+DeviceRef<IDirect3D9> RecordingHost::createDirect3D() {
     if (!direct3DAvailable) {
         note("Direct3DCreate9", args(D3D_SDK_VERSION), "null");
         return nullptr;
     }
     RecordingDirect3D* created = backend_.createDirect3D();
     note("Direct3DCreate9", args(D3D_SDK_VERSION), created->name());
-    return created;
+    return DeviceRef<IDirect3D9>::adopt(created);
 }
 
 void RecordingHost::hideWindow() { note("ShowWindow", "window, SW_HIDE"); }

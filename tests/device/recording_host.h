@@ -1,11 +1,13 @@
 // A DeviceHost for tests: logs the window, cursor, message box and sleep calls into the backend's call
-// log (as "host.ShowWindow(window, SW_HIDE)" and so on) and hands out the backend's Direct3D objects.
+// log (as "host.ShowWindow(window, SW_HIDE)" and so on), and stands in for the device factory by handing
+// out the backend's Direct3D objects.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "device/device_host.h"
+#include "device/device_ref.h"
 #include "device/recording_backend.h"
 
 namespace recording {
@@ -19,7 +21,10 @@ public:
     std::vector<std::string> messages;
     device::DWORD sleptMilliseconds = 0;
 
-    device::IDirect3D9* createDirect3D() override;
+    // The backend's new Direct3D object, logged as "host.Direct3DCreate9(32) -> d3d1", as the factory's
+    // "d3d9" backend makes it on Windows.
+    device::DeviceRef<device::IDirect3D9> createDirect3D();
+
     device::HWND window() override { return backend_.window(); }
     void hideWindow() override;
     void showCursor() override;

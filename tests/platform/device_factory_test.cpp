@@ -37,10 +37,10 @@ TEST(DeviceFactory, UnknownNamesAreRefusedWithTheKnownOnes) {
 }
 
 TEST(DeviceFactory, SoftwareDeviceIsAlwaysAvailable) {
-    const platform::Direct3DCreation created = platform::createDirect3D("soft");
+    platform::Direct3DCreation created = platform::createDirect3D("soft");
     ASSERT_NE(created.direct3d, nullptr) << created.error;
     EXPECT_TRUE(created.error.empty());
-    EXPECT_EQ(created.direct3d->Release(), 0u);
+    EXPECT_EQ(created.direct3d.detach()->Release(), 0u) << "the caller's reference is the only one";
 }
 
 }  // namespace

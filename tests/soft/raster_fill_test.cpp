@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/soft/raster.h"
-#include "platform/soft/raster_threads.h"
 #include "raster_test_support.h"
 
 namespace {
@@ -209,14 +208,10 @@ TEST(RasterFill, PictureDoesNotDependOnThreadCount) {
     state.samplers[0].magFilter = device::D3DTEXF_LINEAR;
     state.samplers[0].minFilter = device::D3DTEXF_LINEAR;
 
-    const int previous = soft::rasterThreadCount();
     Surface single(300, 200);
-    soft::setRasterThreadCount(1);
-    draw(single, state, v);
+    draw(single, state, v, {.threadCount = 1});
     Surface parallel(300, 200);
-    soft::setRasterThreadCount(4);
-    draw(parallel, state, v);
-    soft::setRasterThreadCount(previous);
+    draw(parallel, state, v, {.threadCount = 4});
     EXPECT_EQ(single.color, parallel.color);
     EXPECT_EQ(single.depth, parallel.depth);
 }

@@ -12,7 +12,7 @@
 #include "platform/soft/pixel_math.h"
 #include "platform/soft/pixel_pipeline.h"
 #include "platform/soft/raster.h"
-#include "platform/soft/raster_cpu.h"
+#include "platform/soft/raster_settings.h"
 #include "platform/soft/textured_span.h"
 #include "platform/soft/triangle_setup.h"
 #include "raster_test_support.h"
@@ -65,11 +65,12 @@ PixelState overlayState(const Overlay& o, const std::vector<std::uint32_t>& texe
 }
 
 // Whether drawTriangles hands some row of these triangles to the span kernel.
-bool takesSpanKernel(const RenderTarget& target, const PixelState& state, const std::vector<ScreenVertex>& v) {
+bool takesSpanKernel(const RenderTarget& target, const PixelState& state, const std::vector<ScreenVertex>& v,
+                     const soft::RasterSettings& settings = {}) {
     RenderTarget clipped;
     if (!soft::clipRenderTarget(target, clipped)) return false;
-    const soft::PixelContext context = soft::preparePixelContext(state, clipped);
-    const soft::SpanProgram program = soft::prepareSpanProgram(context);
+    const soft::PixelContext context = soft::preparePixelContext(state, clipped, settings);
+    const soft::SpanProgram program = soft::prepareSpanProgram(context, settings);
     for (std::size_t t = 0; t + 2 < v.size(); t += 3) {
         soft::TriangleSetup setup;
         if (!soft::setupTriangle(&v[t], context, setup) || !soft::spanProgramFits(program, setup)) continue;
@@ -89,13 +90,12 @@ Drawn drawOverlay(const Overlay& o, const std::vector<ScreenVertex>& v, bool spa
     s.target.x1 = o.viewX1 < 0 ? o.surfaceWidth : o.viewX1;
     s.target.y1 = o.viewY1 < 0 ? o.surfaceHeight : o.viewY1;
     const PixelState state = overlayState(o, texels);
-    soft::setRasterSpanKernelsAllowed(spanKernels);
-    soft::setRasterAvx2Allowed(avx2);
+    soft::RasterSettings settings;
+    settings.spanKernels = spanKernels ? soft::KernelUse::Auto : soft::KernelUse::Never;
+    settings.avx2 = avx2 ? soft::KernelUse::Auto : soft::KernelUse::Never;
     Drawn out;
-    out.spanKernel = takesSpanKernel(s.target, state, v);
-    draw(s, state, v);
-    soft::setRasterSpanKernelsAllowed(true);
-    soft::setRasterAvx2Allowed(true);
+    out.spanKernel = takesSpanKernel(s.target, state, v, settings);
+    draw(s, state, v, settings);
     out.pixels = s.color;
     return out;
 }
@@ -120,7 +120,7 @@ bool expectSameAsGeneralPath(const Overlay& o, const std::vector<ScreenVertex>& 
     const Drawn general = drawOverlay(o, v, false, false);
     const Drawn sse2 = drawOverlay(o, v, true, false);
     EXPECT_EQ(firstDifference(general.pixels, sse2.pixels, o.surfaceWidth), "") << label << " (SSE2)";
-    if (soft::rasterUsesAvx2()) {
+    if (soft::rasterUsesAvx2({})) {
         const Drawn avx2 = drawOverlay(o, v, true, true);
         EXPECT_EQ(firstDifference(general.pixels, avx2.pixels, o.surfaceWidth), "") << label << " (AVX2)";
     }

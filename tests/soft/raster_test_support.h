@@ -89,8 +89,9 @@ constexpr Color4 kCountColor{1.0f / 255.0f, 0.0f, 0.0f, 0.0f};
 
 inline int countAt(const Surface& s, int x, int y) { return static_cast<int>((s.at(x, y) >> 16) & 0xFF); }
 
-inline void draw(Surface& s, const PixelState& state, const std::vector<ScreenVertex>& v) {
-    soft::drawTriangles(s.target, state, v.data(), v.size() / 3);
+inline void draw(Surface& s, const PixelState& state, const std::vector<ScreenVertex>& v,
+                 const soft::RasterSettings& settings = {}) {
+    soft::drawTriangles(s.target, state, v.data(), v.size() / 3, settings);
 }
 
 inline int channel(std::uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }

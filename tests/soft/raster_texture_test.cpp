@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/soft/raster.h"
-#include "platform/soft/raster_cpu.h"
+#include "platform/soft/raster_settings.h"
 #include "raster_test_support.h"
 
 namespace {
@@ -170,7 +170,7 @@ TEST(RasterTexture, PerspectiveCorrectInterpolation) {
 // The AVX2 sampling kernel must match the SSE2 one bit for bit: a rotated, stretched, wrapped quad
 // sampled both ways.
 TEST(RasterTexture, WideKernelMatchesTheBaseline) {
-    if (!soft::rasterUsesAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    if (!soft::rasterUsesAvx2({})) GTEST_SKIP() << "no AVX2 on this processor";
     const auto texels = noiseTexture(64, 32, 3);
     const PixelState state = textured(texels.data(), 64, 32, device::D3DTEXF_LINEAR);
     const auto quad = fanQuad(vertex(3.3f, -20.0f, rgba(1, 1, 1, 1), 0.5f, -0.7f, 0.1f),
@@ -179,10 +179,8 @@ TEST(RasterTexture, WideKernelMatchesTheBaseline) {
                               vertex(-30.0f, 110.0f, rgba(1, 1, 1, 1), 0.5f, -0.2f, 3.1f));
     Surface wide(128, 128);
     draw(wide, state, quad);
-    soft::setRasterAvx2Allowed(false);
     Surface baseline(128, 128);
-    draw(baseline, state, quad);
-    soft::setRasterAvx2Allowed(true);
+    draw(baseline, state, quad, {.avx2 = soft::KernelUse::Never});
     EXPECT_EQ(wide.color, baseline.color);
 }
 

@@ -70,7 +70,7 @@ protected:
 
     CapturingRasterSink sink_;
     TestDevice device_;
-    soft::Ref<IDirect3DVertexDeclaration9> mesh_ = meshDeclaration(device_.get());
+    device::DeviceRef<IDirect3DVertexDeclaration9> mesh_ = meshDeclaration(device_.get());
 };
 
 // Vertex at (0, 0, 5) facing the camera, point light at the eye: d = 5, N.L = 1.

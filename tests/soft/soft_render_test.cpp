@@ -5,7 +5,6 @@
 
 #include <cmath>
 
-#include "platform/soft/raster_threads.h"
 #include "soft_test_util.h"
 
 namespace softtest {
@@ -17,7 +16,15 @@ std::uint32_t rgb(std::uint32_t pixel) { return pixel & 0x00FFFFFF; }
 
 class RenderTest : public ::testing::Test {
 protected:
-    RenderTest() : device_(nullptr, nullptr, fullScreenParameters(D3DFMT_X8R8G8B8)) {
+    RenderTest() : device_(nullptr, nullptr, fullScreenParameters(D3DFMT_X8R8G8B8)) { prepareFrame(); }
+
+    // Starts again on a new device whose raster stage runs as raster says.
+    void useNewDevice(const soft::RasterSettings& raster) {
+        device_ = TestDevice(nullptr, nullptr, fullScreenParameters(D3DFMT_X8R8G8B8), raster);
+        prepareFrame();
+    }
+
+    void prepareFrame() {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
         const D3DVIEWPORT9 viewport{0, 50, 800, 500, 0.0f, 1.0f};
         device_->SetViewport(&viewport);
@@ -209,17 +216,14 @@ TEST_F(SphereTest, LitSphereMatchesTheLightingEquationAtItsNearestPoint) {
 // A mesh of over 8192 vertices has them lit on several threads before assembly; the picture must be the
 // one a single thread draws.
 TEST_F(SphereTest, LargeMeshIsTheSameOnOneThreadAsOnSeveral) {
-    const int previous = soft::rasterThreadCount();
-    lightTheScene();
-    device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
-    soft::setRasterThreadCount(3);
-    drawSphere(100, 120);
-    const auto parallel = readBack(device_.get());
-    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-    soft::setRasterThreadCount(1);
-    drawSphere(100, 120);
-    const auto single = readBack(device_.get());
-    soft::setRasterThreadCount(previous);
+    std::vector<std::uint32_t> parallel, single;
+    for (const int threads : {3, 1}) {
+        useNewDevice({.threadCount = threads});
+        lightTheScene();
+        device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+        drawSphere(100, 120);
+        (threads == 1 ? single : parallel) = readBack(device_.get());
+    }
     EXPECT_EQ(single, parallel);
     EXPECT_NE(pixel(single, 400, 300), 0u);
 }

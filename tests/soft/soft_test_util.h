@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "device/device_ref.h"
+#include "platform/headless/frame_capture.h"
 #include "platform/soft/soft_direct3d.h"
-#include "platform/soft/soft_ref.h"
 
 namespace softtest {
 
@@ -83,66 +85,58 @@ inline D3DPRESENT_PARAMETERS fullScreenParameters(D3DFORMAT format) {
 class TestDevice {
 public:
     explicit TestDevice(soft::RasterSink* rasterSink, soft::PresentSink* presentSink = nullptr,
-                        D3DPRESENT_PARAMETERS parameters = windowedParameters()) {
+                        D3DPRESENT_PARAMETERS parameters = windowedParameters(),
+                        const soft::RasterSettings& raster = {}) {
         soft::SoftDirect3DOptions options;
         options.rasterSink = rasterSink;
         options.presentSink = presentSink;
-        d3d_ = soft::createSoftDirect3D(options);
+        options.raster = raster;
+        d3d_ = DeviceRef<IDirect3D9>::adopt(soft::createSoftDirect3D(options));
         EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device_),
+                                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, device_.out()),
                   S_OK);
         parameters_ = parameters;
     }
-    TestDevice(const TestDevice&) = delete;
-    TestDevice& operator=(const TestDevice&) = delete;
-    ~TestDevice() {
-        if (device_) device_->Release();
-        d3d_->Release();
-    }
 
-    IDirect3DDevice9* operator->() const { return device_; }
-    IDirect3DDevice9* get() const { return device_; }
+    IDirect3DDevice9* operator->() const { return device_.get(); }
+    IDirect3DDevice9* get() const { return device_.get(); }
     const D3DPRESENT_PARAMETERS& parameters() const { return parameters_; }
 
 private:
-    IDirect3D9* d3d_ = nullptr;
-    IDirect3DDevice9* device_ = nullptr;
+    // The device goes first, then the Direct3D object it came from.
+    DeviceRef<IDirect3D9> d3d_;
+    DeviceRef<IDirect3DDevice9> device_;
     D3DPRESENT_PARAMETERS parameters_{};
 };
 
-template <typename T>
-soft::Ref<T> adopt(T* object) {
-    return soft::Ref<T>::adopt(object);
-}
-
 // A managed vertex buffer holding the bytes of data.
 template <typename T>
-soft::Ref<IDirect3DVertexBuffer9> makeVertexBuffer(IDirect3DDevice9* device, const std::vector<T>& data) {
-    IDirect3DVertexBuffer9* buffer = nullptr;
+DeviceRef<IDirect3DVertexBuffer9> makeVertexBuffer(IDirect3DDevice9* device, const std::vector<T>& data) {
+    DeviceRef<IDirect3DVertexBuffer9> buffer;
     const UINT length = static_cast<UINT>(data.size() * sizeof(T));
-    EXPECT_EQ(device->CreateVertexBuffer(length, 0, 0, D3DPOOL_MANAGED, &buffer, nullptr), S_OK);
+    EXPECT_EQ(device->CreateVertexBuffer(length, 0, 0, D3DPOOL_MANAGED, buffer.out(), nullptr), S_OK);
     void* bytes = nullptr;
     EXPECT_EQ(buffer->Lock(0, 0, &bytes, 0), S_OK);
     std::memcpy(bytes, data.data(), length);
     buffer->Unlock();
-    return adopt(buffer);
+    return buffer;
 }
 
 template <typename Index>
-soft::Ref<IDirect3DIndexBuffer9> makeIndexBuffer(IDirect3DDevice9* device, const std::vector<Index>& indices) {
-    IDirect3DIndexBuffer9* buffer = nullptr;
+DeviceRef<IDirect3DIndexBuffer9> makeIndexBuffer(IDirect3DDevice9* device, const std::vector<Index>& indices) {
+    DeviceRef<IDirect3DIndexBuffer9> buffer;
     const UINT length = static_cast<UINT>(indices.size() * sizeof(Index));
     const D3DFORMAT format = sizeof(Index) == 4 ? D3DFMT_INDEX32 : D3DFMT_INDEX16;
-    EXPECT_EQ(device->CreateIndexBuffer(length, 0, format, D3DPOOL_MANAGED, &buffer, nullptr), S_OK);
+    EXPECT_EQ(device->CreateIndexBuffer(length, 0, format, D3DPOOL_MANAGED, buffer.out(), nullptr), S_OK);
     void* bytes = nullptr;
     EXPECT_EQ(buffer->Lock(0, 0, &bytes, 0), S_OK);
     std::memcpy(bytes, indices.data(), length);
     buffer->Unlock();
-    return adopt(buffer);
+    return buffer;
 }
 
 // The engine's two declarations: six separate 16-byte streams, and one 24-byte interleaved stream.
-inline soft::Ref<IDirect3DVertexDeclaration9> meshDeclaration(IDirect3DDevice9* device) {
+inline DeviceRef<IDirect3DVertexDeclaration9> meshDeclaration(IDirect3DDevice9* device) {
     const D3DVERTEXELEMENT9 elements[] = {
         {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
         {1, 0, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
@@ -152,21 +146,21 @@ inline soft::Ref<IDirect3DVertexDeclaration9> meshDeclaration(IDirect3DDevice9* 
         {5, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_BINORMAL, 0},
         D3DDECL_END(),
     };
-    IDirect3DVertexDeclaration9* declaration = nullptr;
-    EXPECT_EQ(device->CreateVertexDeclaration(elements, &declaration), S_OK);
-    return adopt(declaration);
+    DeviceRef<IDirect3DVertexDeclaration9> declaration;
+    EXPECT_EQ(device->CreateVertexDeclaration(elements, declaration.out()), S_OK);
+    return declaration;
 }
 
-inline soft::Ref<IDirect3DVertexDeclaration9> quadDeclaration(IDirect3DDevice9* device) {
+inline DeviceRef<IDirect3DVertexDeclaration9> quadDeclaration(IDirect3DDevice9* device) {
     const D3DVERTEXELEMENT9 elements[] = {
         {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
         {0, 12, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
         {0, 20, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
         D3DDECL_END(),
     };
-    IDirect3DVertexDeclaration9* declaration = nullptr;
-    EXPECT_EQ(device->CreateVertexDeclaration(elements, &declaration), S_OK);
-    return adopt(declaration);
+    DeviceRef<IDirect3DVertexDeclaration9> declaration;
+    EXPECT_EQ(device->CreateVertexDeclaration(elements, declaration.out()), S_OK);
+    return declaration;
 }
 
 struct QuadVertex {
@@ -217,26 +211,10 @@ inline D3DMATRIX perspectiveProjection() {
 
 // The render target as the words GetRenderTargetData delivers.
 inline std::vector<std::uint32_t> readBack(IDirect3DDevice9* device) {
-    IDirect3DSurface9* target = nullptr;
-    EXPECT_EQ(device->GetRenderTarget(0, &target), S_OK);
-    D3DSURFACE_DESC desc{};
-    target->GetDesc(&desc);
-    IDirect3DSurface9* copy = nullptr;
-    EXPECT_EQ(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                                  nullptr),
-              S_OK);
-    EXPECT_EQ(device->GetRenderTargetData(target, copy), S_OK);
-    D3DLOCKED_RECT locked{};
-    EXPECT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(desc.Width) * desc.Height);
-    for (UINT y = 0; y < desc.Height; ++y) {
-        std::memcpy(&pixels[y * desc.Width], static_cast<const std::uint8_t*>(locked.pBits) + y * locked.Pitch,
-                    desc.Width * 4);
-    }
-    copy->UnlockRect();
-    copy->Release();
-    target->Release();
-    return pixels;
+    headless::Frame frame;
+    std::string error;
+    EXPECT_TRUE(headless::captureFrame(*device, frame, error)) << error;
+    return frame.pixels;
 }
 
 // The draw state every test starts from: lighting off, no culling, the given projection.

@@ -23,9 +23,9 @@ protected:
 
     CapturingRasterSink sink_;
     TestDevice device_;
-    soft::Ref<IDirect3DVertexDeclaration9> mesh_ = meshDeclaration(device_.get());
+    device::DeviceRef<IDirect3DVertexDeclaration9> mesh_ = meshDeclaration(device_.get());
     // Four corners of a square at depth 0.5, as the mesh arrays store them (16 bytes per vertex).
-    soft::Ref<IDirect3DVertexBuffer9> positions_ =
+    device::DeviceRef<IDirect3DVertexBuffer9> positions_ =
         makeVertexBuffer<Float4>(device_.get(), {{-0.5f, -0.5f, 0.5f, 1},
                                                  {-0.5f, 0.5f, 0.5f, 1},
                                                  {0.5f, 0.5f, 0.5f, 1},

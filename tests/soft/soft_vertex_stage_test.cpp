@@ -24,7 +24,7 @@ protected:
 
     CapturingRasterSink sink_;
     TestDevice device_;
-    soft::Ref<IDirect3DVertexDeclaration9> quad_ = quadDeclaration(device_.get());
+    device::DeviceRef<IDirect3DVertexDeclaration9> quad_ = quadDeclaration(device_.get());
 };
 
 TEST_F(VertexStageTest, ScreenProjectionPutsOverlayQuadEdgesOnPixelEdges) {

@@ -24,13 +24,13 @@ class UploadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         DeviceState& state = deviceState();
-        state.direct3D = soft::createSoftDirect3D();
+        state.direct3D = DeviceRef<IDirect3D9>::adopt(soft::createSoftDirect3D());
         D3DPRESENT_PARAMETERS parameters{};
         parameters.BackBufferCount = 1;
         parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
         parameters.Windowed = TRUE;
         ASSERT_EQ(state.direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                               D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &state.device),
+                                               D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, state.device.out()),
                   S_OK);
     }
     void TearDown() override { resetDeviceState(); }
@@ -111,7 +111,7 @@ TEST_F(UploadTest, MissingCanvasOrDeviceLeavesNoTexture) {
     EXPECT_EQ(build(writer, store), nullptr);
 
     // Null pixels: created, never written (level 0 keeps what the device started it with).
-    texture::TextureUpload blank(deviceState().device, 4, 4, 2, 1, nullptr);
+    texture::TextureUpload blank(deviceState().device.get(), 4, 4, 2, 1, nullptr);
     EXPECT_NE(blank.texture(), nullptr);
     EXPECT_EQ(blank.contentWidth(), 2);
     EXPECT_EQ(blank.contentHeight(), 1);

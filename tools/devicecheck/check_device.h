@@ -6,16 +6,16 @@
 #include <string>
 
 #include "device/d3d9_interfaces.h"
-#include "device_ref.h"
+#include "device/device_ref.h"
 
 namespace devicecheck {
 
 struct CheckDevice {
-    Ref<device::IDirect3DDevice9> device;
-    Ref<device::IDirect3DSurface9> depthStencil;
-    Ref<device::IDirect3DVertexDeclaration9> meshDeclaration;
-    Ref<device::IDirect3DVertexDeclaration9> quadDeclaration;
-    Ref<device::IDirect3DVertexBuffer9> constantColorBuffer;
+    device::DeviceRef<device::IDirect3DDevice9> device;
+    device::DeviceRef<device::IDirect3DSurface9> depthStencil;
+    device::DeviceRef<device::IDirect3DVertexDeclaration9> meshDeclaration;
+    device::DeviceRef<device::IDirect3DVertexDeclaration9> quadDeclaration;
+    device::DeviceRef<device::IDirect3DVertexBuffer9> constantColorBuffer;
 };
 
 // window may be null for backends that draw only into memory. False with a message in error when a step

@@ -130,12 +130,12 @@ int run(const Options& options) {
         std::fprintf(stderr, "devicecheck: no window for the device: %s\n", error.c_str());
         return 1;
     }
-    platform::Direct3DCreation created = platform::createDirect3D(options.deviceName);
-    if (created.direct3d == nullptr) {
+    const platform::Direct3DCreation created = platform::createDirect3D(options.deviceName);
+    if (!created.direct3d) {
         std::fprintf(stderr, "devicecheck: %s\n", created.error.c_str());
         return 1;
     }
-    const Ref<device::IDirect3D9> direct3d(created.direct3d);
+    const device::DeviceRef<device::IDirect3D9>& direct3d = created.direct3d;
     std::printf("devicecheck: device '%s'\n", options.deviceName.c_str());
 
     const std::filesystem::path directory = options.outputDirectory;

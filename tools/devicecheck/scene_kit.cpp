@@ -16,8 +16,8 @@ using namespace device;
 
 constexpr UINT kSlotStride = 16;  // the engine keeps every vertex attribute in a 16-byte Vec4 slot
 
-Ref<IDirect3DVertexBuffer9> uploadBytes(IDirect3DDevice9& device, const void* data, std::size_t size) {
-    Ref<IDirect3DVertexBuffer9> buffer;
+DeviceRef<IDirect3DVertexBuffer9> uploadBytes(IDirect3DDevice9& device, const void* data, std::size_t size) {
+    DeviceRef<IDirect3DVertexBuffer9> buffer;
     if (size == 0 || failed(device.CreateVertexBuffer(static_cast<UINT>(size), 0, 0, D3DPOOL_MANAGED,
                                                       buffer.out(), nullptr))) {
         return {};
@@ -31,13 +31,13 @@ Ref<IDirect3DVertexBuffer9> uploadBytes(IDirect3DDevice9& device, const void* da
     return buffer;
 }
 
-Ref<IDirect3DVertexBuffer9> uploadSlots(IDirect3DDevice9& device, const std::vector<math::Vec4>& slots) {
+DeviceRef<IDirect3DVertexBuffer9> uploadSlots(IDirect3DDevice9& device, const std::vector<math::Vec4>& slots) {
     static_assert(sizeof(math::Vec4) == kSlotStride);
     return uploadBytes(device, slots.data(), slots.size() * sizeof(math::Vec4));
 }
 
-Ref<IDirect3DIndexBuffer9> uploadIndexBuffer(IDirect3DDevice9& device, const std::vector<std::uint32_t>& indices) {
-    Ref<IDirect3DIndexBuffer9> buffer;
+DeviceRef<IDirect3DIndexBuffer9> uploadIndexBuffer(IDirect3DDevice9& device, const std::vector<std::uint32_t>& indices) {
+    DeviceRef<IDirect3DIndexBuffer9> buffer;
     const std::size_t size = indices.size() * sizeof(std::uint32_t);
     if (size == 0 || failed(device.CreateIndexBuffer(static_cast<UINT>(size), 0, D3DFMT_INDEX32, D3DPOOL_MANAGED,
                                                      buffer.out(), nullptr))) {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "device/d3d9_interfaces.h"
+#include "device/device_ref.h"
 #include "device/shared_render_state.h"
-#include "device_ref.h"
 #include "geometry.h"
 #include "math/matrix4.h"
 #include "textures.h"
@@ -22,10 +22,10 @@ constexpr int kFrameHeight = 500;
 
 // Device buffers of a MeshData, one per stream as the engine keeps them (16-byte slots).
 struct MeshBuffers {
-    Ref<device::IDirect3DVertexBuffer9> positions;
-    Ref<device::IDirect3DVertexBuffer9> normals;
-    Ref<device::IDirect3DVertexBuffer9> texCoords;
-    Ref<device::IDirect3DIndexBuffer9> indices;  // empty for unindexed meshes
+    device::DeviceRef<device::IDirect3DVertexBuffer9> positions;
+    device::DeviceRef<device::IDirect3DVertexBuffer9> normals;
+    device::DeviceRef<device::IDirect3DVertexBuffer9> texCoords;
+    device::DeviceRef<device::IDirect3DIndexBuffer9> indices;  // empty for unindexed meshes
     device::UINT vertexCount = 0;
     device::UINT triangleCount = 0;
 };
@@ -46,9 +46,9 @@ public:
 private:
     device::IDirect3DDevice9& device_;
     std::deque<MeshBuffers> meshes_;
-    std::deque<Ref<device::IDirect3DIndexBuffer9>> indexBuffers_;
-    std::deque<Ref<device::IDirect3DVertexBuffer9>> vertexBuffers_;
-    std::deque<Ref<device::IDirect3DTexture9>> textures_;
+    std::deque<device::DeviceRef<device::IDirect3DIndexBuffer9>> indexBuffers_;
+    std::deque<device::DeviceRef<device::IDirect3DVertexBuffer9>> vertexBuffers_;
+    std::deque<device::DeviceRef<device::IDirect3DTexture9>> textures_;
 };
 
 struct SceneContext {

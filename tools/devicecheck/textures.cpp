@@ -79,8 +79,8 @@ Image makeSoftDot(int size) {
     return image;
 }
 
-Ref<device::IDirect3DTexture9> uploadTexture(device::IDirect3DDevice9& device, const Image& image) {
-    Ref<device::IDirect3DTexture9> texture;
+device::DeviceRef<device::IDirect3DTexture9> uploadTexture(device::IDirect3DDevice9& device, const Image& image) {
+    device::DeviceRef<device::IDirect3DTexture9> texture;
     if (device::failed(device.CreateTexture(static_cast<device::UINT>(image.width),
                                             static_cast<device::UINT>(image.height), 0, 0,
                                             device::D3DFMT_A8R8G8B8, device::D3DPOOL_MANAGED, texture.out(),

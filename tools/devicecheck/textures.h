@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "device/d3d9_interfaces.h"
-#include "device_ref.h"
+#include "device/device_ref.h"
 
 namespace devicecheck {
 
@@ -28,6 +28,6 @@ Image makeSoftDot(int size);
 
 // Creates the texture (levels 0, usage 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED) and writes level 0 row by row
 // at the returned pitch. Empty on failure.
-Ref<device::IDirect3DTexture9> uploadTexture(device::IDirect3DDevice9& device, const Image& image);
+device::DeviceRef<device::IDirect3DTexture9> uploadTexture(device::IDirect3DDevice9& device, const Image& image);
 
 }  // namespace devicecheck

@@ -5,27 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "device/device_ref.h"
+
 namespace headless {
 namespace {
-
-// Holds one reference and drops it on scope exit.
-template <class T>
-class Ref {
-public:
-    Ref() = default;
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-    ~Ref() {
-        if (object_ != nullptr) {
-            object_->Release();
-        }
-    }
-    T** out() { return &object_; }
-    T* get() const { return object_; }
-
-private:
-    T* object_ = nullptr;
-};
 
 std::string describe(const char* call, device::HRESULT hr) {
     char code[16];
@@ -59,14 +42,14 @@ bool copyRows(device::IDirect3DSurface9& surface, Frame& frame, std::string& err
 }  // namespace
 
 bool captureFrame(device::IDirect3DDevice9& device, Frame& frame, std::string& error) {
-    Ref<device::IDirect3DSurface9> target;
+    device::DeviceRef<device::IDirect3DSurface9> target;
     device::HRESULT hr = device.GetRenderTarget(0, target.out());
     if (device::failed(hr) || target.get() == nullptr) {
         error = describe("GetRenderTarget", hr);
         return false;
     }
     device::D3DSURFACE_DESC desc{};
-    hr = target.get()->GetDesc(&desc);
+    hr = target->GetDesc(&desc);
     if (device::failed(hr)) {
         error = describe("GetDesc", hr);
         return false;
@@ -75,7 +58,7 @@ bool captureFrame(device::IDirect3DDevice9& device, Frame& frame, std::string& e
         error = "render target format " + std::to_string(desc.Format) + " is not a 32-bit RGB format";
         return false;
     }
-    Ref<device::IDirect3DSurface9> copy;
+    device::DeviceRef<device::IDirect3DSurface9> copy;
     hr = device.CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, device::D3DPOOL_SYSTEMMEM,
                                             copy.out(), nullptr);
     if (device::failed(hr) || copy.get() == nullptr) {

@@ -14,7 +14,7 @@
 namespace soft {
 
 struct StreamBinding {
-    Ref<SoftVertexBuffer> buffer;
+    device::DeviceRef<SoftVertexBuffer> buffer;
     device::UINT offset = 0;
     device::UINT stride = 0;
 };
@@ -35,12 +35,12 @@ struct DeviceState {
     device::D3DMATERIAL9 material{};
     std::map<device::DWORD, LightSlot> lights;  // by light index; evaluated in index order
 
-    std::array<Ref<SoftTexture>, kSamplers> textures;
+    std::array<device::DeviceRef<SoftTexture>, kSamplers> textures;
     std::array<StreamBinding, kMaxStreams> streams;
-    Ref<SoftIndexBuffer> indices;
-    Ref<SoftVertexDeclaration> declaration;
-    Ref<SoftSurface> renderTarget;
-    Ref<SoftSurface> depthStencil;
+    device::DeviceRef<SoftIndexBuffer> indices;
+    device::DeviceRef<SoftVertexDeclaration> declaration;
+    device::DeviceRef<SoftSurface> renderTarget;
+    device::DeviceRef<SoftSurface> depthStencil;
     device::D3DVIEWPORT9 viewport{};
 
     device::DWORD renderState(device::D3DRENDERSTATETYPE state) const { return renderStates[state]; }

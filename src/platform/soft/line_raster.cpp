@@ -175,10 +175,10 @@ void drawLine(LineFragments& out, const RenderTarget& target, const ScreenVertex
 }  // namespace
 
 void drawLines(const RenderTarget& target, const PixelState& state, const ScreenVertex* vertices,
-               std::size_t lineCount) {
+               std::size_t lineCount, const RasterSettings& settings) {
     RenderTarget clipped;
     if (vertices == nullptr || lineCount == 0 || !clipRenderTarget(target, clipped)) return;
-    const PixelContext context = preparePixelContext(state, clipped);
+    const PixelContext context = preparePixelContext(state, clipped, settings);
     LineFragments fragments(clipped, context, state.antialiasedLines);
     for (std::size_t i = 0; i < lineCount; ++i) {
         drawLine(fragments, clipped, vertices[2 * i], vertices[2 * i + 1], state.antialiasedLines);

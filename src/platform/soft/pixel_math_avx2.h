@@ -1,5 +1,6 @@
 // AVX2 forms of the raster stage's pixel arithmetic (pixel_math.h), each giving the same integers as
-// its SSE2 form lane for lane. Compiled for AVX2 per function; call only after rasterUsesAvx2().
+// its SSE2 form lane for lane. Compiled for AVX2 per function; call only where
+// rasterUsesAvx2 (raster_settings.h) is true.
 #pragma once
 
 #include <immintrin.h>

@@ -218,12 +218,14 @@ bool clipRenderTarget(const RenderTarget& target, RenderTarget& out) {
     return out.x0 < out.x1 && out.y0 < out.y1;
 }
 
-PixelContext preparePixelContext(const PixelState& state, const RenderTarget& target) {
+PixelContext preparePixelContext(const PixelState& state, const RenderTarget& target,
+                                 const RasterSettings& settings) {
     PixelContext c;
     c.stages = prepareStages(state);
+    const bool avx2 = rasterUsesAvx2(settings);
     for (int s = 0; s < c.stages.count; ++s) {
         if (!c.stages.readsTexture[s]) continue;
-        c.samplers[s] = prepareSampler(state.samplers[s]);
+        c.samplers[s] = prepareSampler(state.samplers[s], avx2);
         c.needsTexCoords = true;
     }
     c.specularAdd = state.specularEnable;

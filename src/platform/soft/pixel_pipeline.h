@@ -39,8 +39,10 @@ struct PixelContext {
 // dropped; false when nothing can be drawn.
 bool clipRenderTarget(const RenderTarget& target, RenderTarget& clipped);
 
-// Derives the context; target decides whether a depth buffer exists to test against.
-PixelContext preparePixelContext(const PixelState& state, const RenderTarget& target);
+// Derives the context; target decides whether a depth buffer exists to test against, settings whether
+// the samplers may use their AVX2 kernel.
+PixelContext preparePixelContext(const PixelState& state, const RenderTarget& target,
+                                 const RasterSettings& settings);
 
 // Fragments of one batch. Spans fill them left to right on one row (contiguous); lines scatter them.
 struct alignas(16) FragmentBatch {

@@ -158,7 +158,7 @@ void DrawPipeline::prepareCache(Context& context, std::uint64_t positions) {
     if (!context.dense) return;
     cache_.resize(span);
     cached_.assign(span, 0);
-    if (span >= kParallelVertices && rasterThreadCount() > 1) processAll(context);
+    if (span >= kParallelVertices && threadCount_ > 1) processAll(context);
 }
 
 // A large draw's vertices are processed up front, in chunks spread over the raster stage's threads. A
@@ -167,7 +167,7 @@ void DrawPipeline::prepareCache(Context& context, std::uint64_t positions) {
 void DrawPipeline::processAll(Context& context) {
     const auto span = static_cast<std::int64_t>(cache_.size());
     const auto chunks = static_cast<int>((span + kVertexChunk - 1) / kVertexChunk);
-    runRasterTasks(chunks, [&](int chunk) {
+    runRasterTasks(threadCount_, chunks, [&](int chunk) {
         const std::int64_t first = static_cast<std::int64_t>(chunk) * kVertexChunk;
         const std::int64_t end = std::min(span, first + kVertexChunk);
         InputVertex in;

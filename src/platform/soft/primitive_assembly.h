@@ -37,6 +37,9 @@ struct DrawOutput {
 // Keeps its scratch storage from one draw to the next, so steady-state drawing does not allocate.
 class DrawPipeline {
 public:
+    // threadCount: how many threads may process a large draw's vertices (rasterThreadCount).
+    explicit DrawPipeline(int threadCount) : threadCount_(threadCount) {}
+
     // Primitives that name a vertex outside the readable range, or an index beyond the index buffer, are
     // skipped. Point lists draw nothing.
     void draw(const VertexInput& input, const VertexStage& stage, const DrawRequest& request,
@@ -59,6 +62,7 @@ private:
     void flushIfFull(Context& context);
     void flush(Context& context);
 
+    int threadCount_;
     std::vector<ProcessedVertex> cache_;
     std::vector<std::uint8_t> cached_;
     ProcessedVertex scratch_[3];

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "device/d3d9_types.h"
+#include "platform/soft/raster_settings.h"
 
 namespace soft {
 
@@ -112,13 +113,14 @@ struct PixelState {
 
 // Draws triangleCount triangles from vertices (three per triangle, in order). Culling and flat shading
 // have been resolved by the vertex stage; the raster stage fills with the top-left rule and applies the
-// pixel pipeline. Primitives reach each pixel in the order given, whatever the stage does internally.
+// pixel pipeline. Primitives reach each pixel in the order given, whatever the stage does internally, so
+// the settings change only the speed.
 void drawTriangles(const RenderTarget& target, const PixelState& state, const ScreenVertex* vertices,
-                   std::size_t triangleCount);
+                   std::size_t triangleCount, const RasterSettings& settings = {});
 
 // Draws lineCount lines from vertices (two per line). Colours and depth interpolate along the line;
 // with state.antialiasedLines the line is drawn smooth, its coverage multiplying the source alpha.
 void drawLines(const RenderTarget& target, const PixelState& state, const ScreenVertex* vertices,
-               std::size_t lineCount);
+               std::size_t lineCount, const RasterSettings& settings = {});
 
 }  // namespace soft

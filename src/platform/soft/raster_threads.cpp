@@ -48,26 +48,17 @@ class RasterWorkers {
 public:
     ~RasterWorkers() { stopWorkers(); }
 
-    void setThreadCount(int count) {
-        std::lock_guard<std::mutex> runLock(runMutex_);
-        stopWorkers();
-        threadCount_ = std::clamp(count, 1, kMaxThreads);
-    }
-
-    int threadCount() {
-        std::lock_guard<std::mutex> runLock(runMutex_);
-        return threadCount_;
-    }
-
-    void run(int taskCount, const std::function<void(int)>& task) {
+    void run(int threadCount, int taskCount, const std::function<void(int)>& task) {
+        const int helpers = std::min(std::clamp(threadCount, 1, kMaxThreads), taskCount) - 1;
         std::unique_lock<std::mutex> runLock(runMutex_, std::try_to_lock);
-        if (!runLock.owns_lock() || threadCount_ == 1 || taskCount <= 1) {
+        if (!runLock.owns_lock() || helpers <= 0) {
             for (int i = 0; i < taskCount; ++i) task(i);
             return;
         }
-        startWorkers();
+        startWorkers(helpers);
         task_ = &task;
         taskCount_ = taskCount;
+        helpers_ = helpers;
         next_.store(0, std::memory_order_relaxed);
         busy_.store(static_cast<int>(threads_.size()), std::memory_order_relaxed);
         {
@@ -94,8 +85,9 @@ private:
         return stop_.load(std::memory_order_acquire) || generation_.load(std::memory_order_acquire) != seen;
     }
 
-    // seen is the generation current when the thread was created, so it waits for the next one.
-    void workerLoop(unsigned long seen) {
+    // seen is the generation current when the thread was created, so it waits for the next one. Every
+    // worker answers every draw; those beyond the draw's helper count only report back.
+    void workerLoop(int index, unsigned long seen) {
         for (;;) {
             if (!spinUntil([&] { return woken(seen); })) {
                 std::unique_lock<std::mutex> lock(mutex_);
@@ -103,7 +95,7 @@ private:
             }
             if (stop_.load(std::memory_order_acquire)) return;
             seen = generation_.load(std::memory_order_acquire);
-            work(*task_, taskCount_);
+            if (index < helpers_) work(*task_, taskCount_);
             if (busy_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
                 std::lock_guard<std::mutex> lock(mutex_);
                 done_.notify_one();
@@ -111,11 +103,12 @@ private:
         }
     }
 
-    void startWorkers() {
-        if (!threads_.empty()) return;
-        stop_.store(false, std::memory_order_release);
+    // Called between draws, so every existing worker is waiting for the next generation.
+    void startWorkers(int helpers) {
         const unsigned long generation = generation_.load(std::memory_order_acquire);
-        for (int i = 1; i < threadCount_; ++i) threads_.emplace_back([this, generation] { workerLoop(generation); });
+        for (int i = static_cast<int>(threads_.size()); i < helpers; ++i) {
+            threads_.emplace_back([this, i, generation] { workerLoop(i, generation); });
+        }
     }
 
     void stopWorkers() {
@@ -137,11 +130,11 @@ private:
     // they see the new generation (acquire).
     const std::function<void(int)>* task_ = nullptr;
     int taskCount_ = 0;
+    int helpers_ = 0;  // workers that take tasks in this draw: those with index < helpers_
     std::atomic<int> next_{0};
     std::atomic<int> busy_{0};  // workers still inside the current draw
     std::atomic<unsigned long> generation_{0};
     std::atomic<bool> stop_{false};
-    int threadCount_ = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxThreads);
 };
 
 RasterWorkers& workers() {
@@ -151,10 +144,8 @@ RasterWorkers& workers() {
 
 }  // namespace
 
-void setRasterThreadCount(int count) { workers().setThreadCount(count); }
-
-int rasterThreadCount() { return workers().threadCount(); }
-
-void runRasterTasks(int taskCount, const std::function<void(int)>& task) { workers().run(taskCount, task); }
+void runRasterTasks(int threadCount, int taskCount, const std::function<void(int)>& task) {
+    workers().run(threadCount, taskCount, task);
+}
 
 }  // namespace soft

@@ -6,8 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include "device/device_ref.h"
+#include "device/ref_counted.h"
 #include "platform/soft/resource_tracker.h"
-#include "platform/soft/soft_ref.h"
 
 namespace soft {
 
@@ -29,7 +30,7 @@ private:
     int lockCount_ = 0;
 };
 
-class SoftVertexBuffer final : public RefCounted<device::IDirect3DVertexBuffer9> {
+class SoftVertexBuffer final : public device::RefCounted<device::IDirect3DVertexBuffer9> {
 public:
     // Null for a zero length or when the memory cannot be had.
     static SoftVertexBuffer* create(device::UINT length, device::D3DPOOL pool,
@@ -47,7 +48,7 @@ private:
     ByteBuffer buffer_;
 };
 
-class SoftIndexBuffer final : public RefCounted<device::IDirect3DIndexBuffer9> {
+class SoftIndexBuffer final : public device::RefCounted<device::IDirect3DIndexBuffer9> {
 public:
     // Null for a zero length, a format other than D3DFMT_INDEX16 / D3DFMT_INDEX32, or no memory.
     static SoftIndexBuffer* create(device::UINT length, device::D3DFORMAT format, device::D3DPOOL pool,
@@ -68,7 +69,7 @@ private:
     device::D3DFORMAT format_;
 };
 
-class SoftVertexDeclaration final : public RefCounted<device::IDirect3DVertexDeclaration9> {
+class SoftVertexDeclaration final : public device::RefCounted<device::IDirect3DVertexDeclaration9> {
 public:
     // Copies the elements up to D3DDECL_END. Null when the list has no end within 64 elements, names a
     // stream beyond the device's streams or uses an element type the device cannot read.

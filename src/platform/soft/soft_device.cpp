@@ -2,6 +2,7 @@
 #include "platform/soft/soft_device.h"
 
 #include <new>
+#include <utility>
 
 #include "platform/soft/soft_limits.h"
 
@@ -9,7 +10,8 @@ namespace soft {
 
 using namespace device;
 
-SoftDevice::SoftDevice(const DeviceSettings& settings) : settings_(settings) {}
+SoftDevice::SoftDevice(const DeviceSettings& settings)
+    : settings_(settings), rasterStage_(settings.raster), pipeline_(rasterThreadCount(settings.raster)) {}
 
 HRESULT SoftDevice::create(const DeviceSettings& settings, D3DPRESENT_PARAMETERS* parameters, SoftDevice** device) {
     if (!parameters || !device) return D3DERR_INVALIDCALL;
@@ -60,17 +62,17 @@ HRESULT SoftDevice::createSwapChain(D3DPRESENT_PARAMETERS* parameters) {
     const int height = static_cast<int>(resolved.BackBufferHeight);
     // The swap chain's own surfaces are not counted as default-pool resources; Reset checks their
     // references itself.
-    Ref<SoftSurface> back = Ref<SoftSurface>::adopt(SoftSurface::create(
+    DeviceRef<SoftSurface> back = DeviceRef<SoftSurface>::adopt(SoftSurface::create(
         {SurfaceKind::RenderTarget, width, height, resolved.BackBufferFormat, D3DPOOL_DEFAULT}, nullptr));
     if (!back) return D3DERR_OUTOFVIDEOMEMORY;
-    Ref<SoftSurface> depth;
+    DeviceRef<SoftSurface> depth;
     if (resolved.EnableAutoDepthStencil) {
-        depth = Ref<SoftSurface>::adopt(SoftSurface::create(
+        depth = DeviceRef<SoftSurface>::adopt(SoftSurface::create(
             {SurfaceKind::DepthStencil, width, height, resolved.AutoDepthStencilFormat, D3DPOOL_DEFAULT}, nullptr));
         if (!depth) return D3DERR_OUTOFVIDEOMEMORY;
     }
-    backBuffer_ = back;
-    autoDepthStencil_ = depth;
+    backBuffer_ = std::move(back);
+    autoDepthStencil_ = std::move(depth);
     resetToDefaults(state_, resolved.EnableAutoDepthStencil != FALSE);
     state_.renderTarget = backBuffer_;
     state_.depthStencil = autoDepthStencil_;

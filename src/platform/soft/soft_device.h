@@ -33,10 +33,11 @@ struct DeviceSettings {
     int windowWidth = 800;
     int windowHeight = 500;
     PresentSink* presentSink = nullptr;
-    RasterSink* rasterSink = nullptr;
+    RasterSink* rasterSink = nullptr;  // null: the device's own RasterStageSink
+    RasterSettings raster;
 };
 
-class SoftDevice final : public RefCounted<device::IDirect3DDevice9> {
+class SoftDevice final : public device::RefCounted<device::IDirect3DDevice9> {
 public:
     // Validates the presentation parameters and fills in the back-buffer size and format they leave open.
     static device::HRESULT create(const DeviceSettings& settings, device::D3DPRESENT_PARAMETERS* parameters,
@@ -125,9 +126,10 @@ private:
     DeviceSettings settings_;
     std::shared_ptr<ResourceTracker> tracker_ = std::make_shared<ResourceTracker>();
     device::D3DPRESENT_PARAMETERS parameters_{};
-    Ref<SoftSurface> backBuffer_;
-    Ref<SoftSurface> autoDepthStencil_;
+    device::DeviceRef<SoftSurface> backBuffer_;
+    device::DeviceRef<SoftSurface> autoDepthStencil_;
     DeviceState state_;
+    RasterStageSink rasterStage_;
     DrawPipeline pipeline_;
     GammaTable gamma_;
     std::vector<std::uint32_t> presentImage_;

@@ -137,7 +137,7 @@ HRESULT SoftDevice::draw(DrawRequest request, const UserStream* userStream) {
     const PixelState pixelState = buildPixelState(state_);
     request.cull = static_cast<D3DCULL>(state_.renderState(D3DRS_CULLMODE));
     request.flat = state_.renderState(D3DRS_SHADEMODE) == D3DSHADE_FLAT;
-    RasterSink* sink = settings_.rasterSink ? settings_.rasterSink : &defaultRasterSink();
+    RasterSink* sink = settings_.rasterSink ? settings_.rasterSink : &rasterStage_;
     pipeline_.draw(input, stage, request, {&target, &pixelState, sink});
     return S_OK;
 }

@@ -85,7 +85,7 @@ HRESULT SoftDevice::SetRenderTarget(DWORD renderTargetIndex, IDirect3DSurface9* 
     if (renderTargetIndex != 0) return renderTarget ? D3DERR_INVALIDCALL : S_OK;
     SoftSurface* surface = asSurface(renderTarget);
     if (renderTarget && (!surface || surface->spec().kind != SurfaceKind::RenderTarget)) return D3DERR_INVALIDCALL;
-    state_.renderTarget = surface;
+    state_.renderTarget = DeviceRef<SoftSurface>::share(surface);
     if (surface) state_.viewport = fullViewport(*surface);
     return S_OK;
 }
@@ -94,15 +94,14 @@ HRESULT SoftDevice::GetRenderTarget(DWORD renderTargetIndex, IDirect3DSurface9**
     if (!renderTarget) return D3DERR_INVALIDCALL;
     *renderTarget = nullptr;
     if (renderTargetIndex != 0 || !state_.renderTarget) return D3DERR_INVALIDCALL;
-    *renderTarget = state_.renderTarget.get();
-    (*renderTarget)->AddRef();
+    *renderTarget = DeviceRef<SoftSurface>(state_.renderTarget).detach();
     return S_OK;
 }
 
 HRESULT SoftDevice::SetDepthStencilSurface(IDirect3DSurface9* newZStencil) {
     SoftSurface* surface = asSurface(newZStencil);
     if (newZStencil && (!surface || surface->spec().kind != SurfaceKind::DepthStencil)) return D3DERR_INVALIDCALL;
-    state_.depthStencil = surface;
+    state_.depthStencil = DeviceRef<SoftSurface>::share(surface);
     return S_OK;
 }
 

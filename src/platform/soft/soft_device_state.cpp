@@ -88,7 +88,7 @@ HRESULT SoftDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
     SoftTexture* soft = dynamic_cast<SoftTexture*>(texture);
     if (texture && !soft) return D3DERR_INVALIDCALL;
     if (soft && (soft->pool() == D3DPOOL_SYSTEMMEM || soft->pool() == D3DPOOL_SCRATCH)) return D3DERR_INVALIDCALL;
-    state_.textures[stage] = soft;
+    state_.textures[stage] = DeviceRef<SoftTexture>::share(soft);
     return S_OK;
 }
 
@@ -112,7 +112,7 @@ HRESULT SoftDevice::SetPixelShader(IDirect3DPixelShader9* shader) { return shade
 HRESULT SoftDevice::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
     SoftVertexDeclaration* soft = dynamic_cast<SoftVertexDeclaration*>(declaration);
     if (declaration && !soft) return D3DERR_INVALIDCALL;
-    state_.declaration = soft;
+    state_.declaration = DeviceRef<SoftVertexDeclaration>::share(soft);
     return S_OK;
 }
 
@@ -121,14 +121,14 @@ HRESULT SoftDevice::SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer9* s
     if (streamNumber >= kMaxStreams || stride > kMaxStreamStride) return D3DERR_INVALIDCALL;
     SoftVertexBuffer* soft = dynamic_cast<SoftVertexBuffer*>(streamData);
     if (streamData && !soft) return D3DERR_INVALIDCALL;
-    state_.streams[streamNumber] = {soft, offsetInBytes, stride};
+    state_.streams[streamNumber] = {DeviceRef<SoftVertexBuffer>::share(soft), offsetInBytes, stride};
     return S_OK;
 }
 
 HRESULT SoftDevice::SetIndices(IDirect3DIndexBuffer9* indexData) {
     SoftIndexBuffer* soft = dynamic_cast<SoftIndexBuffer*>(indexData);
     if (indexData && !soft) return D3DERR_INVALIDCALL;
-    state_.indices = soft;
+    state_.indices = DeviceRef<SoftIndexBuffer>::share(soft);
     return S_OK;
 }
 

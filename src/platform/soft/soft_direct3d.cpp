@@ -11,7 +11,7 @@ using namespace device;
 
 namespace {
 
-class SoftDirect3D final : public RefCounted<IDirect3D9> {
+class SoftDirect3D final : public device::RefCounted<IDirect3D9> {
 public:
     explicit SoftDirect3D(const DeviceSettings& settings) : settings_(settings) {}
 
@@ -40,6 +40,7 @@ IDirect3D9* createSoftDirect3D(const SoftDirect3DOptions& options) {
     if (options.windowHeight > 0) settings.windowHeight = options.windowHeight;
     settings.presentSink = options.presentSink;
     settings.rasterSink = options.rasterSink;
+    settings.raster = options.raster;
     return new (std::nothrow) SoftDirect3D(settings);
 }
 

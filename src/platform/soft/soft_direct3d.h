@@ -17,6 +17,8 @@ struct SoftDirect3DOptions {
     PresentSink* presentSink = nullptr;
     // Receives each draw's primitives instead of the raster stage (tests). Must outlive every device.
     RasterSink* rasterSink = nullptr;
+    // Threads and kernels of the raster stage; automatic unless pinned.
+    RasterSettings raster;
 };
 
 // A Direct3D object holding one reference. Its CreateDevice accepts adapter 0 with D3DDEVTYPE_HAL or

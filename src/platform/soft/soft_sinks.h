@@ -20,7 +20,7 @@ protected:
 };
 
 // Receives the primitives of each draw after vertex processing, clipping and culling. The device's default
-// sink hands them to soft::drawTriangles and soft::drawLines.
+// sink, RasterStageSink, hands them to soft::drawTriangles and soft::drawLines.
 class RasterSink {
 public:
     virtual void drawTriangles(const RenderTarget& target, const PixelState& state, const ScreenVertex* vertices,
@@ -32,7 +32,18 @@ protected:
     ~RasterSink() = default;
 };
 
-// The sink that draws into the render target with the raster stage.
-RasterSink& defaultRasterSink();
+// The sink that draws into the render target with the raster stage, run as the settings say.
+class RasterStageSink final : public RasterSink {
+public:
+    explicit RasterStageSink(const RasterSettings& settings) : settings_(settings) {}
+
+    void drawTriangles(const RenderTarget& target, const PixelState& state, const ScreenVertex* vertices,
+                       std::size_t triangleCount) override;
+    void drawLines(const RenderTarget& target, const PixelState& state, const ScreenVertex* vertices,
+                   std::size_t lineCount) override;
+
+private:
+    RasterSettings settings_;
+};
 
 }  // namespace soft

@@ -6,8 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include "device/device_ref.h"
+#include "device/ref_counted.h"
 #include "platform/soft/resource_tracker.h"
-#include "platform/soft/soft_ref.h"
 
 namespace soft {
 
@@ -21,7 +22,7 @@ struct SurfaceSpec {
     device::D3DPOOL pool = device::D3DPOOL_DEFAULT;
 };
 
-class SoftSurface final : public RefCounted<device::IDirect3DSurface9> {
+class SoftSurface final : public device::RefCounted<device::IDirect3DSurface9> {
 public:
     // Null when the kind and format do not go together or the size is not positive.
     static SoftSurface* create(const SurfaceSpec& spec, std::shared_ptr<ResourceTracker> tracker);

@@ -5,8 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include "device/device_ref.h"
+#include "device/ref_counted.h"
 #include "platform/soft/resource_tracker.h"
-#include "platform/soft/soft_ref.h"
 
 namespace soft {
 
@@ -19,7 +20,7 @@ struct TextureSpec {
     device::D3DPOOL pool = device::D3DPOOL_MANAGED;
 };
 
-class SoftTexture final : public RefCounted<device::IDirect3DTexture9> {
+class SoftTexture final : public device::RefCounted<device::IDirect3DTexture9> {
 public:
     // Null for a format other than A8R8G8B8 / X8R8G8B8, a size outside 1..kMaxImageDimension or more
     // levels than the chain has.

@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "platform/soft/pixel_math.h"
-#include "platform/soft/raster_cpu.h"
 #include "platform/soft/texture_sampler_avx2.h"
 
 namespace soft {
@@ -174,7 +173,7 @@ void samplePoint(const SamplerConfig& s, const float* u, const float* v, int cou
 
 }  // namespace
 
-SamplerConfig prepareSampler(const SamplerState& state) {
+SamplerConfig prepareSampler(const SamplerState& state, bool avx2) {
     SamplerConfig config;
     const TextureLevel& level = state.texture;
     if (level.texels == nullptr || level.width <= 0 || level.height <= 0 || level.pitchInTexels < level.width) {
@@ -190,7 +189,7 @@ SamplerConfig prepareSampler(const SamplerState& state) {
     config.minFilter = toFilter(state.minFilter);
     config.fastWrap = state.addressU == device::D3DTADDRESS_WRAP && state.addressV == device::D3DTADDRESS_WRAP &&
                       isPowerOfTwo(level.width) && isPowerOfTwo(level.height);
-    config.gatherable = static_cast<std::int64_t>(level.pitchInTexels) * level.height <= INT32_MAX;
+    config.avx2Gather = avx2 && static_cast<std::int64_t>(level.pitchInTexels) * level.height <= INT32_MAX;
     return config;
 }
 
@@ -202,7 +201,7 @@ void sampleTexture(const SamplerConfig& sampler, TextureFilter filter, const flo
         samplePoint(sampler, u, v, count, out);
     } else if (sampler.fastWrap) {
         int done = 0;
-        if (sampler.gatherable && rasterUsesAvx2()) done = sampleLinearWrapAvx2(sampler, u, v, count, out);
+        if (sampler.avx2Gather) done = sampleLinearWrapAvx2(sampler, u, v, count, out);
         if (done < count) sampleLinearWrap(sampler, u + done, v + done, count - done, out + done);
     } else {
         sampleLinearGeneral(sampler, u, v, count, out);

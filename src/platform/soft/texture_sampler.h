@@ -21,11 +21,12 @@ struct SamplerConfig {
     TextureFilter magFilter = TextureFilter::Point;
     TextureFilter minFilter = TextureFilter::Point;
     bool fastWrap = false;    // power-of-two size wrapped on both axes: addresses are masks
-    bool gatherable = false;  // every texel offset fits an int32 gather index
+    bool avx2Gather = false;  // AVX2 is in use and every texel offset fits an int32 gather index
 };
 
 // A texture with no texels, a non-positive size or a pitch shorter than its width samples as white.
-SamplerConfig prepareSampler(const SamplerState& state);
+// avx2 allows the AVX2 bilinear kernel where it applies.
+SamplerConfig prepareSampler(const SamplerState& state, bool avx2);
 
 // Writes out[i] = the texel colour at (u[i], v[i]) for i < count; bilinear filtering works in groups of
 // four, so the arrays must hold count rounded up to a multiple of 4.

@@ -9,7 +9,7 @@
 namespace soft {
 
 // Samples the first count rounded down to a multiple of 8 and returns how many it did. Call only when
-// rasterUsesAvx2() and the texture's texel count fits an int32 index.
+// sampler.avx2Gather is set.
 int sampleLinearWrapAvx2(const SamplerConfig& sampler, const float* u, const float* v, int count,
                          std::uint32_t* out);
 

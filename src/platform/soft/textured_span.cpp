@@ -19,7 +19,7 @@
 #include <limits>
 
 #include "platform/soft/pixel_math.h"
-#include "platform/soft/raster_cpu.h"
+#include "platform/soft/raster_settings.h"
 #include "platform/soft/textured_span_avx2.h"
 
 namespace soft {
@@ -295,15 +295,15 @@ UnitRun unitRunAt(const SamplerConfig& sampler, const TexturedSpan& span, int i)
     return run;
 }
 
-SpanProgram prepareSpanProgram(const PixelContext& c) {
+SpanProgram prepareSpanProgram(const PixelContext& c, const RasterSettings& settings) {
     SpanProgram p;
     const SamplerConfig& s = c.samplers[0];
     const bool plainBlend = !c.blend || (c.srcBlend == device::D3DBLEND_SRCALPHA &&
                                          c.destBlend == device::D3DBLEND_INVSRCALPHA);
-    p.enabled = rasterUsesSpanKernels() && !c.depthTest && c.fogMode == device::D3DFOG_NONE && !c.needsSpecular &&
+    p.enabled = rasterUsesSpanKernels(settings) && !c.depthTest && c.fogMode == device::D3DFOG_NONE && !c.needsSpecular &&
                 plainBlend && textureStageFits(c.stages, p.modulate) && s.texels != nullptr && s.fastWrap;
     p.blend = c.blend;
-    p.avx2 = rasterUsesAvx2();
+    p.avx2 = rasterUsesAvx2(settings);
     p.sampler = s;
     return p;
 }

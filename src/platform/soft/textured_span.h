@@ -22,8 +22,8 @@ struct SpanProgram {
 };
 
 // enabled only for draws without depth, fog or specular whose only stage selects or modulates its
-// texture by the diffuse colour, and only while rasterUsesSpanKernels().
-SpanProgram prepareSpanProgram(const PixelContext& context);
+// texture by the diffuse colour, and only where the settings allow the span kernels.
+SpanProgram prepareSpanProgram(const PixelContext& context, const RasterSettings& settings);
 
 // True when the triangle's spans may take the kernel: constant rhw and diffuse, bilinear filtering.
 bool spanProgramFits(const SpanProgram& program, const TriangleSetup& setup);

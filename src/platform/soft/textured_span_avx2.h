@@ -5,7 +5,7 @@
 
 namespace soft {
 
-// Draws the span (count > 0). Call only when rasterUsesAvx2().
+// Draws the span (count > 0). Call only when program.avx2 is set.
 void drawTexturedSpanAvx2(const SpanProgram& program, const TexturedSpan& span, const SpanRows& rows);
 
 }  // namespace soft

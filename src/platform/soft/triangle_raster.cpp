@@ -138,7 +138,7 @@ void drawParallel(const DrawContext& d, std::size_t triangleCount, int threadCou
         std::clamp<std::size_t>(triangleCount / kTrianglesPerChunk, 1, static_cast<std::size_t>(threadCount) * 2);
     const std::size_t chunkSize = (triangleCount + chunkCount - 1) / chunkCount;
     std::vector<std::vector<std::uint32_t>> lists(chunkCount * bandCount);
-    runRasterTasks(static_cast<int>(chunkCount), [&](int c) {
+    runRasterTasks(threadCount, static_cast<int>(chunkCount), [&](int c) {
         const std::size_t end = std::min(triangleCount, (static_cast<std::size_t>(c) + 1) * chunkSize);
         for (std::size_t i = static_cast<std::size_t>(c) * chunkSize; i < end; ++i) {
             int top = 0, bottom = 0;
@@ -149,7 +149,7 @@ void drawParallel(const DrawContext& d, std::size_t triangleCount, int threadCou
             }
         }
     });
-    runRasterTasks(static_cast<int>(bandCount), [&](int b) {
+    runRasterTasks(threadCount, static_cast<int>(bandCount), [&](int b) {
         const int top = t.y0 + b * bandHeight;
         const int bottom = std::min(top + bandHeight, t.y1) - 1;
         TriangleSetup setup;
@@ -165,15 +165,15 @@ void drawParallel(const DrawContext& d, std::size_t triangleCount, int threadCou
 }  // namespace
 
 void drawTriangles(const RenderTarget& target, const PixelState& state, const ScreenVertex* vertices,
-                   std::size_t triangleCount) {
+                   std::size_t triangleCount, const RasterSettings& settings) {
     RenderTarget clipped;
     if (vertices == nullptr || triangleCount == 0 || triangleCount > UINT32_MAX || !clipRenderTarget(target, clipped)) {
         return;
     }
-    const PixelContext pixels = preparePixelContext(state, clipped);
-    const SpanProgram spans = prepareSpanProgram(pixels);
+    const PixelContext pixels = preparePixelContext(state, clipped, settings);
+    const SpanProgram spans = prepareSpanProgram(pixels, settings);
     const DrawContext d{&clipped, &pixels, &spans, vertices};
-    const int threads = rasterThreadCount();
+    const int threads = rasterThreadCount(settings);
     if (threads > 1 && estimateArea(vertices, triangleCount, clipped) >= kParallelArea) {
         drawParallel(d, triangleCount, threads);
     } else {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "device/d3d9_interfaces.h"
+#include "device/device_ref.h"
+#include "device/ref_counted.h"
 #include "platform/win32/d3d9_convert.h"
 
 #include <new>
@@ -10,33 +12,18 @@
 namespace win32 {
 
 // The engine's reference count on top of the COM object's: the wrapper owns exactly one COM reference and
-// drops it when the engine's last reference goes. Device calls come from one thread, as the device was
-// created without the multithreaded flag, so the count is a plain integer.
+// drops it when the engine's last reference goes.
 template <class Interface, class Real>
-class ComWrapper : public Interface {
+class ComWrapper : public device::RefCounted<Interface> {
 public:
     using RealInterface = Real;
 
-    explicit ComWrapper(Real* real) : real_(real) {}
-    ComWrapper(const ComWrapper&) = delete;
-    ComWrapper& operator=(const ComWrapper&) = delete;
+    explicit ComWrapper(Real* real) : real_(device::DeviceRef<Real>::adopt(real)) {}
 
-    device::ULONG AddRef() override { return ++references_; }
-    device::ULONG Release() override {
-        const device::ULONG left = --references_;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-    Real* real() const { return real_; }
-
-protected:
-    ~ComWrapper() override { real_->Release(); }
+    Real* real() const { return real_.get(); }
 
 private:
-    Real* real_;
-    device::ULONG references_ = 1;
+    device::DeviceRef<Real> real_;
 };
 
 class Surface final : public ComWrapper<device::IDirect3DSurface9, ::IDirect3DSurface9> {
