@@ -41,12 +41,12 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     table[slot(ClassIndex::SpinTransform)] = &constructChecked<"SpinTransform", scene::makeSpinTransform>;
     table[slot(ClassIndex::ScalarCurve)] = &constructChecked<"ScalarCurve", scene::makeScalarCurve>;
     table[slot(ClassIndex::OrbitPath)] = &constructChecked<"OrbitPath", scene::makeOrbitPath>;
-    table[slot(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
-    table[slot(ClassIndex::Gradient)] = &graph::construct<texture::makeGradient>;
-    table[slot(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
-    table[slot(ClassIndex::Text)] = &graph::construct<texture::makeText>;
-    table[slot(ClassIndex::Combine)] = &graph::construct<texture::makeCombine>;
-    table[slot(ClassIndex::Noise)] = &graph::construct<texture::makeNoise>;
+    table[slot(ClassIndex::Canvas)] = &constructChecked<"Canvas", texture::makeCanvas>;
+    table[slot(ClassIndex::Gradient)] = &constructChecked<"Gradient", texture::makeGradient>;
+    table[slot(ClassIndex::TextureUpload)] = &constructChecked<"TextureUpload", texture::makeTextureUpload>;
+    table[slot(ClassIndex::Text)] = &constructChecked<"Text", texture::makeText>;
+    table[slot(ClassIndex::Combine)] = &constructChecked<"Combine", texture::makeCombine>;
+    table[slot(ClassIndex::Noise)] = &constructChecked<"Noise", texture::makeNoise>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     return table;
@@ -56,11 +56,11 @@ constexpr std::array<Constructor, kLoaderClassCount> makeLoaderTable() {
     std::array<Constructor, kLoaderClassCount> table{};
     table.fill(&graph::nullConstructor);
     // The loader script's own numbering.
-    table[1] = &graph::construct<texture::makeCanvas>;
-    table[3] = &graph::construct<texture::makeTextureUpload>;
+    table[1] = &constructChecked<"Canvas", texture::makeCanvas>;
+    table[3] = &constructChecked<"TextureUpload", texture::makeTextureUpload>;
     table[4] = &constructChecked<"VectorCurve", scene::makeVectorCurve>;
     table[5] = &constructChecked<"ScalarRemap", scene::makeScalarRemap>;
-    table[7] = &graph::construct<texture::makeText>;
+    table[7] = &constructChecked<"Text", texture::makeText>;
     table[10] = &graph::construct<sequence::makeTimeline>;
     return table;
 }

@@ -102,26 +102,22 @@ bool combineInto(Canvas& result, const Canvas& a, const Canvas& b, const Combine
     return true;
 }
 
-Canvas* makeCombine(graph::ObjectStore& store, Canvas* a, Canvas* b, std::int32_t mode, std::int32_t blendMode,
+Canvas* makeCombine(graph::ObjectStore& store, Canvas& a, Canvas& b, std::int32_t mode, std::int32_t blendMode,
                     float factor, std::int32_t channel) {
-    if (a == nullptr || b == nullptr) {
-        reportTextureProblem("combine", std::string("canvas ") + (a == nullptr ? "A" : "B") +
-                                            " is missing (the reference is not a canvas); no canvas");
+    const std::int32_t width = std::max(a.width(), b.width());
+    const std::int32_t height = std::max(a.height(), b.height());
+    if (std::int64_t{width} * height > (std::int64_t{1} << kMaxCanvasLog2Pixels)) {
+        store.rejectRecord("Combine: the common size " + std::to_string(width) + " x " + std::to_string(height) +
+                           " is larger than a canvas may be");
         return nullptr;
     }
-    const std::int32_t width = std::max(a->width(), b->width());
-    const std::int32_t height = std::max(a->height(), b->height());
-    if (std::int64_t{width} * height > (std::int64_t{1} << kMaxCanvasLog2Pixels)) {
-        reportTextureProblem("combine", "the common size " + std::to_string(width) + " x " + std::to_string(height) +
-                                            " is too large; no canvas");
+    const Combine combine{combineModeFromScript(mode), blendModeFromScript(blendMode), factor, channel};
+    if (combine.mode == CombineMode::Blend && !channelMask(channel)) {
+        store.rejectRecord("Combine: channel-mask index " + std::to_string(channel) + " is not -2..3");
         return nullptr;
     }
     Canvas* result = store.make<Canvas>(width, height, 0);
-    const Combine combine{combineModeFromScript(mode), blendModeFromScript(blendMode), factor, channel};
-    if (!combineInto(*result, *a, *b, combine)) {
-        reportTextureProblem("combine", "channel-mask index " + std::to_string(channel) +
-                                            " is not -2..3; the result is canvas A");
-    }
+    combineInto(*result, a, b, combine);
     return result;
 }
 

@@ -32,8 +32,9 @@ std::uint32_t combineByte(CombineMode mode, std::int64_t d, std::int64_t e);
 // keeps A, and false says so.
 bool combineInto(Canvas& result, const Canvas& a, const Canvas& b, const Combine& combine);
 
-// Class 32: canvas A, canvas B, mode, blend mode, factor, channel; returns a new canvas.
-Canvas* makeCombine(graph::ObjectStore& store, Canvas* a, Canvas* b, std::int32_t mode, std::int32_t blendMode,
+// Class 32: canvas A, canvas B, mode, blend mode, factor, channel; returns a new canvas. A common size
+// above the canvas limits, or mode 5 with a channel-mask index outside the table, refuses the record.
+Canvas* makeCombine(graph::ObjectStore& store, Canvas& a, Canvas& b, std::int32_t mode, std::int32_t blendMode,
                     float factor, std::int32_t channel);
 
 }  // namespace texture

@@ -92,16 +92,12 @@ void applyGradient(Canvas& canvas, const Gradient& g) {
     }
 }
 
-Canvas* makeGradient(graph::ObjectStore&, Canvas* canvas, std::int32_t kind, std::int32_t colour1,
+Canvas* makeGradient(graph::ObjectStore&, Canvas& canvas, std::int32_t kind, std::int32_t colour1,
                      std::int32_t colour2, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
                      std::int32_t channel, float exponent) {
-    if (canvas == nullptr) {
-        reportTextureProblem("gradient", "the reference is not a canvas; nothing drawn");
-        return nullptr;
-    }
-    applyGradient(*canvas, {gradientKindFromScript(kind), static_cast<std::uint32_t>(colour1),
+    applyGradient(canvas, {gradientKindFromScript(kind), static_cast<std::uint32_t>(colour1),
                             static_cast<std::uint32_t>(colour2), x0, y0, x1, y1, channel, exponent});
-    return canvas;
+    return &canvas;
 }
 
 }  // namespace texture

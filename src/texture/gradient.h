@@ -29,7 +29,7 @@ GradientKind gradientKindFromScript(std::int32_t value);
 void applyGradient(Canvas& canvas, const Gradient& gradient);
 
 // Class 14: canvas, kind, colour 1, colour 2, x0, y0, x1, y1, byte channel, exponent; returns the canvas.
-Canvas* makeGradient(graph::ObjectStore& store, Canvas* canvas, std::int32_t kind, std::int32_t colour1,
+Canvas* makeGradient(graph::ObjectStore& store, Canvas& canvas, std::int32_t kind, std::int32_t colour1,
                      std::int32_t colour2, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
                      std::int32_t channel, float exponent);
 

@@ -99,16 +99,13 @@ bool applyNoise(Canvas& canvas, const Noise& noise) {
     return true;
 }
 
-Canvas* makeNoise(graph::ObjectStore&, Canvas* canvas, std::int32_t cellSize, float contrast, std::int32_t seed,
+Canvas* makeNoise(graph::ObjectStore& store, Canvas& canvas, std::int32_t cellSize, float contrast, std::int32_t seed,
                   std::int32_t channel) {
-    if (canvas == nullptr) {
-        reportTextureProblem("noise", "the reference is not a canvas; nothing drawn");
+    if (!applyNoise(canvas, {cellSize, contrast, seed, channel})) {
+        store.rejectRecord("Noise: byte channel " + std::to_string(channel) + " is neither 0..3 nor negative");
         return nullptr;
     }
-    if (!applyNoise(*canvas, {cellSize, contrast, seed, channel})) {
-        reportTextureProblem("noise", "byte channel " + std::to_string(channel) + " is not 0..3 or negative; nothing drawn");
-    }
-    return canvas;
+    return &canvas;
 }
 
 }  // namespace texture

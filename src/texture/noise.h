@@ -29,8 +29,9 @@ struct Noise {
 // Writes the noise; false (nothing written) for a channel above 3.
 bool applyNoise(Canvas& canvas, const Noise& noise);
 
-// Class 33: canvas, cell size, contrast exponent, seed, byte channel; returns the canvas.
-Canvas* makeNoise(graph::ObjectStore& store, Canvas* canvas, std::int32_t cellSize, float contrast, std::int32_t seed,
+// Class 33: canvas, cell size, contrast exponent, seed, byte channel; returns the canvas. A byte channel
+// above 3 refuses the record.
+Canvas* makeNoise(graph::ObjectStore& store, Canvas& canvas, std::int32_t cellSize, float contrast, std::int32_t seed,
                   std::int32_t channel);
 
 }  // namespace texture

@@ -97,12 +97,12 @@ bool drawText(Canvas& canvas, FontRenderer& renderer, const TextDrawing& drawing
     return true;
 }
 
-Canvas* makeText(graph::ObjectStore&, Canvas* canvas, std::int32_t maskIndex, std::int32_t colour,
+Canvas* makeText(graph::ObjectStore& store, Canvas& canvas, std::int32_t maskIndex, std::int32_t colour,
                  std::int32_t blendMode, std::int32_t x, std::int32_t y, graph::ScriptData text, graph::ScriptData face,
                  std::int32_t height, std::int32_t weight, float angle, std::int32_t fixedAdvance,
                  std::int32_t extraSpacing) {
-    if (canvas == nullptr) {
-        reportTextureProblem("text", "the reference is not a canvas; nothing drawn");
+    if (const std::string problem = checkArguments(maskIndex, height); !problem.empty()) {
+        store.rejectRecord("Text: " + problem);
         return nullptr;
     }
     TextDrawing drawing;
@@ -113,14 +113,10 @@ Canvas* makeText(graph::ObjectStore&, Canvas* canvas, std::int32_t maskIndex, st
     if (!terminated(face.bytes, faceName)) {
         reportTextureProblem("text", "the face name has no terminating zero; read up to the end of its data");
     }
-    std::string problem = checkArguments(maskIndex, height);
     FontRenderer* renderer = fontRenderer();
-    if (problem.empty() && renderer == nullptr) {
-        problem = "no font renderer is selected";
-    }
-    if (!problem.empty()) {
-        reportTextureProblem("text", problem + "; nothing drawn");
-        return canvas;
+    if (renderer == nullptr) {
+        reportTextureProblem("text", "no font renderer is selected; nothing drawn");
+        return &canvas;
     }
     drawing.mask = *channelMask(maskIndex);
     drawing.colour = static_cast<std::uint32_t>(colour);
@@ -134,10 +130,10 @@ Canvas* makeText(graph::ObjectStore&, Canvas* canvas, std::int32_t maskIndex, st
     drawing.fixedAdvance = fixedAdvance != 0;
     drawing.extraSpacing = extraSpacing;
     std::string error;
-    if (!drawText(*canvas, *renderer, drawing, error)) {
+    if (!drawText(canvas, *renderer, drawing, error)) {
         reportTextureProblem("text", error + "; nothing drawn");
     }
-    return canvas;
+    return &canvas;
 }
 
 }  // namespace texture

@@ -48,10 +48,11 @@ void compositeCoverage(Canvas& canvas, const CoverageImage& coverage, std::uint3
 bool drawText(Canvas& canvas, FontRenderer& renderer, const TextDrawing& drawing, std::string& error);
 
 // Class 21: canvas, channel-mask index, colour, blend mode, x, y, text, face, height, weight (hundreds),
-// angle (radians), fixed advance, extra spacing; returns the canvas. Text and face are zero-terminated
-// data; one without its terminator is taken up to the end of its data. A record that cannot be drawn
-// (no renderer, bad mask index, height out of range, no font) leaves the canvas as it was, with a message.
-Canvas* makeText(graph::ObjectStore& store, Canvas* canvas, std::int32_t maskIndex, std::int32_t colour,
+// angle (radians), fixed advance, extra spacing; returns the canvas. A channel-mask index outside the
+// table or a height beyond kMaxFontHeight refuses the record. Text and face are zero-terminated data; one
+// without its terminator is taken up to the end of its data, with a message. Without a selected
+// renderer, or when the renderer has no font at all, the canvas stays as it was, with a message.
+Canvas* makeText(graph::ObjectStore& store, Canvas& canvas, std::int32_t maskIndex, std::int32_t colour,
                  std::int32_t blendMode, std::int32_t x, std::int32_t y, graph::ScriptData text, graph::ScriptData face,
                  std::int32_t height, std::int32_t weight, float angle, std::int32_t fixedAdvance,
                  std::int32_t extraSpacing);

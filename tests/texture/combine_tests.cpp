@@ -35,7 +35,7 @@ TEST(Combine, SmallerInputIsDoubledAlongRowsWrappingAtTheEnd) {
     Canvas a = patterned(256, 256, 1);
     Canvas b(512, 256, 0);
     // Add with a zero B: the result is A brought to 512 x 256.
-    Canvas* result = texture::makeCombine(store, &a, &b, 1, 0, 1.0f, -1);
+    Canvas* result = texture::makeCombine(store, a, b, 1, 0, 1.0f, -1);
     ASSERT_NE(result, nullptr);
     ASSERT_EQ(result->width(), 512);
     ASSERT_EQ(result->height(), 256);
@@ -46,7 +46,7 @@ TEST(Combine, SmallerInputIsDoubledAlongRowsWrappingAtTheEnd) {
         }
     }
     // The order of the inputs decides only which is A.
-    Canvas* swapped = texture::makeCombine(store, &b, &a, 1, 0, 1.0f, -1);
+    Canvas* swapped = texture::makeCombine(store, b, a, 1, 0, 1.0f, -1);
     ASSERT_NE(swapped, nullptr);
     EXPECT_TRUE(std::ranges::equal(swapped->pixels(), result->pixels()));
 }
@@ -115,10 +115,10 @@ TEST(Combine, ByteModesWithHandWorkedValues) {
     graph::ObjectStore store;
     Canvas a(1, 1, 0x11C8C8C8u);
     Canvas b(1, 1, 0x22C9C9C9u);
-    Canvas* result = texture::makeCombine(store, &a, &b, 4, 0, 0.5f, 0);
+    Canvas* result = texture::makeCombine(store, a, b, 4, 0, 0.5f, 0);
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(result->pixel(0, 0), 0x11C8C8D4u);
-    Canvas* all = texture::makeCombine(store, &a, &b, 3, 0, 0.5f, -1);
+    Canvas* all = texture::makeCombine(store, a, b, 3, 0, 0.5f, -1);
     EXPECT_EQ(all->pixel(0, 0), 0x00646464u);  // 0x11 - round(0.5 * 0x22) = 0 for alpha too
 }
 
@@ -127,25 +127,15 @@ TEST(Combine, BlendModeMergesOnlyTheMaskedChannels) {
     Canvas a(2, 2, 0xFF102030u);
     Canvas b(2, 2, 0xFF405060u);
     // Add, mask index 0: red only. Red 0x10 + 0x40; everything else stays A.
-    Canvas* red = texture::makeCombine(store, &a, &b, 5, 1, 0.0f, 0);
+    Canvas* red = texture::makeCombine(store, a, b, 5, 1, 0.0f, 0);
     ASSERT_NE(red, nullptr);
     EXPECT_EQ(red->pixel(1, 1), 0xFF502030u);
-    Canvas* rgb = texture::makeCombine(store, &a, &b, 5, 2, 0.0f, -2);
+    Canvas* rgb = texture::makeCombine(store, a, b, 5, 2, 0.0f, -2);
     EXPECT_EQ(rgb->pixel(0, 0), 0xFF000000u);  // subtract: 0x10 - 0x40 clamps to 0; alpha kept from A
-    // An index outside the table keeps A.
-    Canvas* kept = texture::makeCombine(store, &a, &b, 5, 1, 0.0f, 6);
-    ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(kept->pixel(0, 1), 0xFF102030u);
-}
-
-TEST(Combine, MissingOrOversizedInputsGiveNoCanvas) {
-    graph::ObjectStore store;
-    Canvas a(4, 4, 0);
-    EXPECT_EQ(texture::makeCombine(store, &a, nullptr, 0, 0, 1.0f, -1), nullptr);
-    EXPECT_EQ(texture::makeCombine(store, nullptr, &a, 0, 0, 1.0f, -1), nullptr);
-    Canvas wide(4096, 1, 0);
-    Canvas tall(1, 4096, 0);
-    EXPECT_EQ(texture::makeCombine(store, &wide, &tall, 0, 0, 1.0f, -1), nullptr);
+    // Outside the table the mask selects nothing: combineInto keeps A and says so.
+    Canvas kept(2, 2, 0);
+    EXPECT_FALSE(texture::combineInto(kept, a, b, {CombineMode::Blend, texture::BlendMode::Add, 0.0f, 6}));
+    EXPECT_EQ(kept.pixel(0, 1), 0xFF102030u);
 }
 
 }  // namespace

@@ -110,9 +110,4 @@ TEST(Gradient, DegenerateArgumentsGiveDefinedColours) {
     EXPECT_TRUE(std::ranges::all_of(far.pixels(), [](std::uint32_t p) { return p == 0x7Fu || p == 0x80u; }));
 }
 
-TEST(Gradient, MissingCanvasGivesNull) {
-    graph::ObjectStore store;
-    EXPECT_EQ(texture::makeGradient(store, nullptr, 1, 0, 0, 0, 0, 1, 1, -1, 1.0f), nullptr);
-}
-
 }  // namespace

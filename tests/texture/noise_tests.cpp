@@ -119,8 +119,6 @@ TEST(Noise, OddArgumentsStayInsideTheTable) {
         EXPECT_TRUE(std::ranges::all_of(canvas.pixels(), [](std::uint32_t p) { return (p & 0xFF00FFFFu) == 0; }))
             << cell;
     }
-    graph::ObjectStore store;
-    EXPECT_EQ(texture::makeNoise(store, nullptr, 4, 0.0f, 1, -1), nullptr);
 }
 
 }  // namespace
