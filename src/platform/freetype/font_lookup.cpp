@@ -1,11 +1,9 @@
-// fontconfig queries: the face asked for and the sans-serif default, compared to tell whether the face
-// (or one of its metric-compatible replacements, such as Liberation Sans for Arial) is installed.
+// fontconfig queries: the font for the face asked for, or the sans-serif default when neither the face
+// nor one of its metric-compatible replacements (Liberation Sans for Arial) is installed.
 #include "platform/freetype/font_lookup.h"
 
 #include <fontconfig/fontconfig.h>
 
-#include <algorithm>
-#include <cctype>
 #include <memory>
 
 // fontconfig 2.14 loses a few hundred bytes while FcInit parses its configuration files, and nothing
@@ -30,21 +28,28 @@ struct PatternDeleter {
 };
 using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
 
+struct Match {
+    Pattern request;  // the request after fontconfig's substitutions
+    Pattern font;     // the best font for it, or null
+};
+
 // The best match for family at weight: scalable, upright.
-Pattern match(const std::string& family, std::int32_t weight) {
-    Pattern pattern(FcPatternCreate());
-    if (pattern == nullptr) {
-        return nullptr;
+Match match(const std::string& family, std::int32_t weight) {
+    Match result{Pattern(FcPatternCreate()), nullptr};
+    if (result.request == nullptr) {
+        return result;
     }
-    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPattern* request = result.request.get();
+    FcPatternAddString(request, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     // Windows weight 0 means "don't care": regular.
-    FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(weight > 0 ? weight : 400));
-    FcPatternAddInteger(pattern.get(), FC_SLANT, FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
-    FcDefaultSubstitute(pattern.get());
-    FcResult result = FcResultNoMatch;
-    return Pattern(FcFontMatch(nullptr, pattern.get(), &result));
+    FcPatternAddInteger(request, FC_WEIGHT, FcWeightFromOpenType(weight > 0 ? weight : 400));
+    FcPatternAddInteger(request, FC_SLANT, FC_SLANT_ROMAN);
+    FcPatternAddBool(request, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, request, FcMatchPattern);
+    FcDefaultSubstitute(request);
+    FcResult outcome = FcResultNoMatch;
+    result.font.reset(FcFontMatch(nullptr, request, &outcome));
+    return result;
 }
 
 std::string stringOf(const FcPattern& pattern, const char* object) {
@@ -55,10 +60,24 @@ std::string stringOf(const FcPattern& pattern, const char* object) {
     return reinterpret_cast<const char*>(value);
 }
 
-bool sameName(const std::string& a, const std::string& b) {
-    return std::ranges::equal(a, b, [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
+// Substitution binds the family asked for and its metric-compatible replacements (Liberation Sans for
+// Arial) strongly, and appends the generic defaults weakly; the face counts as installed when the font
+// found carries one of the strongly bound names.
+bool foundAsAsked(const Match& m) {
+    FcValue asked;
+    FcValueBinding binding = FcValueBindingWeak;
+    for (int i = 0; FcPatternGetWithBinding(m.request.get(), FC_FAMILY, i, &asked, &binding) == FcResultMatch; ++i) {
+        if (binding == FcValueBindingWeak || asked.type != FcTypeString) {
+            continue;
+        }
+        FcChar8* family = nullptr;
+        for (int j = 0; FcPatternGetString(m.font.get(), FC_FAMILY, j, &family) == FcResultMatch; ++j) {
+            if (FcStrCmpIgnoreCase(asked.u.s, family) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -68,22 +87,22 @@ bool findFontFile(const std::string& face, std::int32_t weight, FontFile& found,
         error = "fontconfig cannot be initialised";
         return false;
     }
-    const Pattern generic = match("sans-serif", weight);
-    const Pattern asked = face.empty() ? nullptr : match(face, weight);
-    const Pattern& chosen = asked != nullptr ? asked : generic;
-    if (chosen == nullptr || stringOf(*chosen, FC_FILE).empty()) {
-        error = "fontconfig finds no font for '" + face + "'";
+    Match chosen = match(face, weight);
+    found.substituted = face.empty() || chosen.font == nullptr || !foundAsAsked(chosen);
+    // fontconfig already answers an unknown family with its sans-serif default; asking for that by name
+    // makes the fallback explicit.
+    if (found.substituted) {
+        chosen = match("sans-serif", weight);
+    }
+    if (chosen.font == nullptr || stringOf(*chosen.font, FC_FILE).empty()) {
+        error = "fontconfig finds no font for '" + face + "' nor a sans-serif one";
         return false;
     }
-    found.path = stringOf(*chosen, FC_FILE);
-    found.family = stringOf(*chosen, FC_FAMILY);
+    found.path = stringOf(*chosen.font, FC_FILE);
+    found.family = stringOf(*chosen.font, FC_FAMILY);
     int index = 0;
-    FcPatternGetInteger(chosen.get(), FC_INDEX, 0, &index);
+    FcPatternGetInteger(chosen.font.get(), FC_INDEX, 0, &index);
     found.index = index;
-    // fontconfig answers every unknown family with its sans-serif default; a face counts as installed
-    // when its match is something else, or is that default by name.
-    const bool sameAsGeneric = generic != nullptr && stringOf(*generic, FC_FILE) == found.path;
-    found.substituted = face.empty() || (sameAsGeneric && !sameName(found.family, face));
     return true;
 }
 
