@@ -17,10 +17,14 @@
 //
 // Every benchmark runs 9 repetitions; read the *_median rows. Time is the wall time of one build (or
 // operator call); x_memcpy is that time as a multiple of a frame memcpy timed in the same process.
+// BM_TextureSet also shows where its time goes: canvas_ms, gradient_ms, ... are the milliseconds one
+// build spends in the records of each class (allocation and fill for canvases, device texture creation
+// and copy for uploads).
 // Run: build/release/bench/texture_bench (add --benchmark_filter=TextureSet for the whole set only).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,43 +80,51 @@ public:
 class TextureScript {
 public:
     TextureScript& canvas(int log2Width, int log2Height, std::uint32_t fill) {
-        writer_.record(classOf(ClassIndex::Canvas)).integer(log2Width).integer(log2Height)
+        record(ClassIndex::Canvas).integer(log2Width).integer(log2Height)
             .integer(static_cast<std::int32_t>(fill)).end();
         return *this;
     }
     TextureScript& gradient(int kind, std::uint32_t c1, std::uint32_t c2, int x0, int x1, int y1, int channel,
                             float exponent) {
-        writer_.record(classOf(ClassIndex::Gradient)).ref(0).integer(kind).integer(static_cast<std::int32_t>(c1))
+        record(ClassIndex::Gradient).ref(0).integer(kind).integer(static_cast<std::int32_t>(c1))
             .integer(static_cast<std::int32_t>(c2)).integer(x0).zero().integer(x1).integer(y1).integer(channel)
             .real(exponent).end();
         return *this;
     }
     TextureScript& noise(int cell, float contrast, int seed, int channel) {
-        writer_.record(classOf(ClassIndex::Noise)).ref(0).integer(cell).real(contrast).integer(seed).integer(channel)
+        record(ClassIndex::Noise).ref(0).integer(cell).real(contrast).integer(seed).integer(channel)
             .end();
         return *this;
     }
     TextureScript& text(const std::string& text, std::uint32_t colour, int x, int y, int height, int weight,
                         float angle = 0.0f) {
-        writer_.record(classOf(ClassIndex::Text)).ref(0).integer(-1).integer(static_cast<std::int32_t>(colour))
+        record(ClassIndex::Text).ref(0).integer(-1).integer(static_cast<std::int32_t>(colour))
             .integer(4).integer(x).integer(y).data(zeroTerminated(text)).data(zeroTerminated("Arial"))
             .integer(height).integer(weight).real(angle).zero().integer(0).end();
         return *this;
     }
     // Combines the canvases of the records referenceA and referenceB back (0: the previous record).
     TextureScript& combine(int referenceA, int referenceB, int mode, int channel) {
-        writer_.record(classOf(ClassIndex::Combine)).ref(referenceA).ref(referenceB).integer(mode).integer(1)
+        record(ClassIndex::Combine).ref(referenceA).ref(referenceB).integer(mode).integer(1)
             .real(1.0f).integer(channel).end();
         return *this;
     }
     TextureScript& upload() {
-        writer_.record(classOf(ClassIndex::TextureUpload)).ref(0).end();
+        record(ClassIndex::TextureUpload).ref(0).end();
         return *this;
     }
     std::vector<std::uint8_t> finish() const { return writer_.finish(); }
+    // The class of every record, in script order.
+    const std::vector<ClassIndex>& classes() const { return classes_; }
 
 private:
+    ScriptWriter& record(ClassIndex index) {
+        classes_.push_back(index);
+        return writer_.record(classOf(index));
+    }
+
     ScriptWriter writer_;
+    std::vector<ClassIndex> classes_;
 };
 
 const std::string kParagraph =
@@ -121,7 +133,7 @@ const std::string kParagraph =
     "Bring your machine, your friends and your latest production; sleeping places are free.\r\n"
     "Entry, rules and travel hints are on the web page, updated as the party comes closer.";
 
-std::vector<std::uint8_t> presentationLikeScript() {
+TextureScript presentationLikeScript() {
     TextureScript s;
     s.canvas(5, 5, 0x00FFFFFF).gradient(0, 0xFFFFFFFF, 0x00FFFFFF, 4, 4, 12, 3, 1.0f).upload();
     s.canvas(9, 8, 0x00FFFFFF).text("Velbry", 0xFFFFFFFF, 10, 20, 183, 7).upload();
@@ -147,27 +159,46 @@ std::vector<std::uint8_t> presentationLikeScript() {
     // A backdrop with a shaped ring and gradient noise.
     s.canvas(9, 8, 0xFF000000).gradient(0, 0xFFFFC040, 0xFF102080, 40, 40, 80, -1, 1.5f).noise(32, 0.3f, 9, 3)
         .upload();
-    return s.finish();
+    return s;
 }
 
 void BM_TextureSet(benchmark::State& state) {
     platform::useSystemFontRenderer();
     SoftDevice device;
-    const std::vector<std::uint8_t> script = presentationLikeScript();
+    const TextureScript texture = presentationLikeScript();
+    const std::vector<std::uint8_t> script = texture.finish();
+    // Where the time goes: the time up to each record's progress call, summed per class.
+    std::map<ClassIndex, double> perClass;
+    std::size_t record = 0;
+    auto last = std::chrono::steady_clock::now();
+    const graph::ProgressCallback progress = [&](std::int32_t) {
+        const auto now = std::chrono::steady_clock::now();
+        perClass[texture.classes()[record++]] += std::chrono::duration<double>(now - last).count();
+        last = now;
+    };
     // The presentation never frees its graph, so the previous build is torn down outside the timing.
     std::unique_ptr<graph::ObjectStore> store;
     double total = 0.0;
     for (auto _ : state) {
         store = std::make_unique<graph::ObjectStore>();
+        record = 0;
         const auto start = std::chrono::steady_clock::now();
-        const graph::BuildResult result = graph::buildGraph(script, shell::mainClassTable(), nullptr, *store);
+        last = start;
+        const graph::BuildResult result = graph::buildGraph(script, shell::mainClassTable(), progress, *store);
         benchmark::DoNotOptimize(result.root);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(seconds);
         total += seconds;
         store.reset();
     }
-    state.counters["x_memcpy"] = total / static_cast<double>(state.iterations()) / bench::memcpyFrameSeconds();
+    const double builds = static_cast<double>(state.iterations());
+    state.counters["x_memcpy"] = total / builds / bench::memcpyFrameSeconds();
+    const std::pair<ClassIndex, const char*> names[] = {
+        {ClassIndex::Canvas, "canvas_ms"}, {ClassIndex::Gradient, "gradient_ms"}, {ClassIndex::Noise, "noise_ms"},
+        {ClassIndex::Combine, "combine_ms"}, {ClassIndex::Text, "text_ms"}, {ClassIndex::TextureUpload, "upload_ms"}};
+    for (const auto& [index, name] : names) {
+        state.counters[name] = perClass[index] * 1000.0 / builds;
+    }
 }
 
 void BM_Gradient(benchmark::State& state) {
