@@ -20,6 +20,10 @@
 #include "sequence/screen_overlay.h"
 #include "sequence/timeline.h"
 #include "texture/canvas.h"
+#include "texture/combine.h"
+#include "texture/gradient.h"
+#include "texture/noise.h"
+#include "texture/text.h"
 #include "texture/texture_upload.h"
 
 namespace shell {
@@ -50,8 +54,12 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     table[slot(ClassIndex::SurfaceMaterial)] = &constructChecked<"SurfaceMaterial", scene::makeSurfaceMaterial>;
     table[slot(ClassIndex::ClearLayer)] = &constructChecked<"ClearLayer", sequence::makeClearLayer>;
     table[slot(ClassIndex::OrbitPath)] = &constructChecked<"OrbitPath", scene::makeOrbitPath>;
-    table[slot(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
-    table[slot(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
+    table[slot(ClassIndex::Canvas)] = &constructChecked<"Canvas", texture::makeCanvas>;
+    table[slot(ClassIndex::Gradient)] = &constructChecked<"Gradient", texture::makeGradient>;
+    table[slot(ClassIndex::TextureUpload)] = &constructChecked<"TextureUpload", texture::makeTextureUpload>;
+    table[slot(ClassIndex::Text)] = &constructChecked<"Text", texture::makeText>;
+    table[slot(ClassIndex::Combine)] = &constructChecked<"Combine", texture::makeCombine>;
+    table[slot(ClassIndex::Noise)] = &constructChecked<"Noise", texture::makeNoise>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     return table;
@@ -62,10 +70,11 @@ constexpr std::array<Constructor, kLoaderClassCount> makeLoaderTable() {
     table.fill(&graph::nullConstructor);
     // The loader script's own numbering.
     table[0] = &constructChecked<"ScreenOverlay", sequence::makeScreenOverlay>;
-    table[1] = &graph::construct<texture::makeCanvas>;
-    table[3] = &graph::construct<texture::makeTextureUpload>;
+    table[1] = &constructChecked<"Canvas", texture::makeCanvas>;
+    table[3] = &constructChecked<"TextureUpload", texture::makeTextureUpload>;
     table[4] = &constructChecked<"VectorCurve", scene::makeVectorCurve>;
     table[5] = &constructChecked<"ScalarRemap", scene::makeScalarRemap>;
+    table[7] = &constructChecked<"Text", texture::makeText>;
     table[9] = &constructChecked<"ClearLayer", sequence::makeClearLayer>;
     table[10] = &graph::construct<sequence::makeTimeline>;
     return table;
