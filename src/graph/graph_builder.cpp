@@ -69,6 +69,10 @@ BuildResult ScriptDecoder::run(const ProgressCallback& progress) {
         }
         const Constructor constructor = table_[static_cast<std::size_t>(classIndex)];
         ScriptObject* object = constructor != nullptr ? constructor(store_, arguments_) : nullptr;
+        if (std::string reason = store_.takeRejection(); !reason.empty()) {
+            fail(reason);
+            break;
+        }
         built_.push_back(object);
         result.root = object;
         result.records = static_cast<std::int32_t>(built_.size());

@@ -43,7 +43,8 @@ struct BuildResult {
 // Runs the script's records in order and returns the last record's object. Built objects and lists are
 // owned by store. A script that is malformed (unknown class, reference outside the built records, too
 // many records or arguments, a record or block running past the end, a negative block length, no end
-// marker) stops the build with result.error set; the records before it stay built.
+// marker) stops the build with result.error set; the records before it stay built. So does a record
+// whose constructor rejects its arguments (ObjectStore::rejectRecord).
 BuildResult buildGraph(std::span<const std::uint8_t> script, ClassTable table, const ProgressCallback& progress,
                        ObjectStore& store);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -33,9 +34,16 @@ public:
 
     std::size_t objectCount() const { return objects_.size(); }
 
+    // A constructor that cannot build its object from the record's arguments says why here and returns
+    // null; the build then stops with this reason, naming the record.
+    void rejectRecord(std::string reason) { rejection_ = std::move(reason); }
+    // The reason given since the last call (empty when none), forgotten afterwards.
+    std::string takeRejection() { return std::exchange(rejection_, std::string()); }
+
 private:
     std::vector<std::unique_ptr<ScriptObject>> objects_;
     std::vector<std::unique_ptr<PointerArray>> lists_;
+    std::string rejection_;
 };
 
 }  // namespace graph

@@ -3,18 +3,42 @@
 
 #include <array>
 
+#include "graph/checked_constructor.h"
 #include "music/music.h"
+#include "scene/constant_vector.h"
+#include "scene/keyframe_curves.h"
+#include "scene/look_at_transform.h"
+#include "scene/matrix_values.h"
+#include "scene/orbit_path.h"
+#include "scene/scalar_remap.h"
+#include "scene/static_matrix.h"
 #include "sequence/timeline.h"
+#include "texture/canvas.h"
+#include "texture/texture_upload.h"
 
 namespace shell {
 
 namespace {
 
 using graph::Constructor;
+using graph::constructChecked;
+
+constexpr std::size_t slot(ClassIndex index) { return static_cast<std::size_t>(index); }
 
 constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     std::array<Constructor, kMainClassCount> table{};
     table.fill(&graph::nullConstructor);
+    table[slot(ClassIndex::ConstantVector)] = &constructChecked<"ConstantVector", scene::makeConstantVector>;
+    table[slot(ClassIndex::LookAtTransform)] = &constructChecked<"LookAtTransform", scene::makeLookAtTransform>;
+    table[slot(ClassIndex::StaticTranslate)] = &constructChecked<"StaticTranslate", scene::makeStaticTranslate>;
+    table[slot(ClassIndex::StaticScale)] = &constructChecked<"StaticScale", scene::makeStaticScale>;
+    table[slot(ClassIndex::ConstantTransform)] =
+        &constructChecked<"ConstantTransform", scene::makeConstantTransform>;
+    table[slot(ClassIndex::SpinTransform)] = &constructChecked<"SpinTransform", scene::makeSpinTransform>;
+    table[slot(ClassIndex::ScalarCurve)] = &constructChecked<"ScalarCurve", scene::makeScalarCurve>;
+    table[slot(ClassIndex::OrbitPath)] = &constructChecked<"OrbitPath", scene::makeOrbitPath>;
+    table[slot(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
+    table[slot(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     return table;
@@ -23,7 +47,12 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
 constexpr std::array<Constructor, kLoaderClassCount> makeLoaderTable() {
     std::array<Constructor, kLoaderClassCount> table{};
     table.fill(&graph::nullConstructor);
-    table[10] = &graph::construct<sequence::makeTimeline>;  // the loader script's timeline class
+    // The loader script's own numbering.
+    table[1] = &graph::construct<texture::makeCanvas>;
+    table[3] = &graph::construct<texture::makeTextureUpload>;
+    table[4] = &constructChecked<"VectorCurve", scene::makeVectorCurve>;
+    table[5] = &constructChecked<"ScalarRemap", scene::makeScalarRemap>;
+    table[10] = &graph::construct<sequence::makeTimeline>;
     return table;
 }
 

@@ -1,5 +1,6 @@
 // The class-table adapter: typed constructor parameters filled from script arguments.
 #include "graph/constructor.h"
+#include "graph/checked_constructor.h"
 
 #include <gtest/gtest.h>
 
@@ -117,3 +118,86 @@ TEST(Constructor, CopyObjectListKeepsPositions) {
 }
 
 }  // namespace
+
+// The checked adapter: the one layout a class has, enforced before its constructor runs.
+namespace checked {
+
+struct Target : ScriptObject {
+    Leaf* required = nullptr;
+    Leaf* optional = nullptr;
+    std::int32_t count = 0;
+    float scale = 0.0f;
+};
+
+Target* makeTarget(ObjectStore& store, Leaf& required, Leaf* optional, std::int32_t count, float scale) {
+    Target* target = store.make<Target>();
+    target->required = &required;
+    target->optional = optional;
+    target->count = count;
+    target->scale = scale;
+    return target;
+}
+
+// Refuses every record it is given, after the checks have passed.
+Target* makeRefusing(ObjectStore& store, std::int32_t) {
+    store.rejectRecord("Refusing: never builds");
+    return nullptr;
+}
+
+// Class 0 Leaf, 1 Other, 2 the checked Target, 3 a class that always fails (null), 4 Refusing.
+const std::array<graph::Constructor, 5> kCheckedTable{&graph::construct<makeLeaf>, &graph::construct<makeOther>,
+                                                      &graph::constructChecked<"Target", makeTarget>,
+                                                      &graph::nullConstructor,
+                                                      &graph::constructChecked<"Refusing", makeRefusing>};
+
+graph::BuildResult buildChecked(ObjectStore& store, const ScriptWriter& target) {
+    ScriptWriter script;
+    script.record(0).end().record(1).end().record(3).end();  // a Leaf, an Other, a null
+    std::vector<std::uint8_t> bytes = script.bytes();
+    bytes.insert(bytes.end(), target.bytes().begin(), target.bytes().end());
+    testsupport::appendI32LE(bytes, -1);
+    return graph::buildGraph(bytes, kCheckedTable, nullptr, store);
+}
+
+TEST(CheckedConstructor, AcceptsTheLayoutWithZeroAndNullWhereOptional) {
+    ObjectStore store;
+    // References: 2 the Leaf, 1 the Other, 0 the null record.
+    graph::BuildResult result = buildChecked(store, ScriptWriter().record(2).ref(2).ref(0).zero().real(1.5f).end());
+    ASSERT_TRUE(result.ok()) << result.error;
+    auto* target = dynamic_cast<Target*>(result.root);
+    ASSERT_NE(target, nullptr);
+    EXPECT_NE(target->required, nullptr);
+    EXPECT_EQ(target->optional, nullptr);
+    EXPECT_EQ(target->count, 0);
+    EXPECT_EQ(target->scale, 1.5f);
+}
+
+TEST(CheckedConstructor, RefusesRecordsThatDoNotFitAndStopsTheBuild) {
+    const std::pair<ScriptWriter, std::string> cases[] = {
+        {ScriptWriter().record(2).ref(2).zero().integer(1).end(), "Target takes 4 arguments; the record has 3"},
+        {ScriptWriter().record(2).ref(2).zero().integer(1).real(1).zero().end(),
+         "Target takes 4 arguments; the record has 5"},
+        {ScriptWriter().record(2).ref(0).zero().integer(1).real(1).end(),
+         "Target: argument 1 must be a reference to an object of its class; it refers to a record that built nothing"},
+        {ScriptWriter().record(2).zero().zero().integer(1).real(1).end(),
+         "Target: argument 1 must be a reference to an object of its class; it is tag 0"},
+        {ScriptWriter().record(2).ref(2).ref(1).integer(1).real(1).end(),
+         "Target: argument 2 must be a reference to an object of its class; it refers to an object of another "
+         "class"},
+        {ScriptWriter().record(2).ref(2).zero().real(1).real(1).end(),
+         "Target: argument 3 must be an integer; it is a float"},
+        {ScriptWriter().record(2).ref(2).zero().integer(1).list({0}).end(),
+         "Target: argument 4 must be a float; it is a list"},
+        {ScriptWriter().record(4).integer(1).end(), "Refusing: never builds"},
+    };
+    for (const auto& [record, message] : cases) {
+        ObjectStore store;
+        const graph::BuildResult result = buildChecked(store, record);
+        EXPECT_FALSE(result.ok());
+        EXPECT_EQ(result.root, nullptr);
+        EXPECT_EQ(result.records, 3);
+        EXPECT_NE(result.error.find("record 3 (at byte 15): " + message), std::string::npos) << result.error;
+    }
+}
+
+}  // namespace checked
