@@ -5,13 +5,19 @@
 
 #include "graph/checked_constructor.h"
 #include "music/music.h"
+#include "scene/camera.h"
 #include "scene/constant_vector.h"
 #include "scene/keyframe_curves.h"
+#include "scene/light.h"
 #include "scene/look_at_transform.h"
+#include "scene/material.h"
 #include "scene/matrix_values.h"
 #include "scene/orbit_path.h"
 #include "scene/scalar_remap.h"
 #include "scene/static_matrix.h"
+#include "sequence/clear_layer.h"
+#include "sequence/scene_clip.h"
+#include "sequence/screen_overlay.h"
 #include "sequence/timeline.h"
 #include "texture/canvas.h"
 #include "texture/texture_upload.h"
@@ -30,12 +36,19 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     table.fill(&graph::nullConstructor);
     table[slot(ClassIndex::ConstantVector)] = &constructChecked<"ConstantVector", scene::makeConstantVector>;
     table[slot(ClassIndex::LookAtTransform)] = &constructChecked<"LookAtTransform", scene::makeLookAtTransform>;
+    table[slot(ClassIndex::Camera)] = &constructChecked<"Camera", scene::makeCamera>;
+    table[slot(ClassIndex::Light)] = &constructChecked<"Light", scene::makeLight>;
     table[slot(ClassIndex::StaticTranslate)] = &constructChecked<"StaticTranslate", scene::makeStaticTranslate>;
     table[slot(ClassIndex::StaticScale)] = &constructChecked<"StaticScale", scene::makeStaticScale>;
     table[slot(ClassIndex::ConstantTransform)] =
         &constructChecked<"ConstantTransform", scene::makeConstantTransform>;
     table[slot(ClassIndex::SpinTransform)] = &constructChecked<"SpinTransform", scene::makeSpinTransform>;
+    table[slot(ClassIndex::SpriteMaterial)] = &constructChecked<"SpriteMaterial", scene::makeSpriteMaterial>;
+    table[slot(ClassIndex::SceneClip)] = &constructChecked<"SceneClip", sequence::makeSceneClip>;
     table[slot(ClassIndex::ScalarCurve)] = &constructChecked<"ScalarCurve", scene::makeScalarCurve>;
+    table[slot(ClassIndex::ScreenOverlay)] = &constructChecked<"ScreenOverlay", sequence::makeScreenOverlay>;
+    table[slot(ClassIndex::SurfaceMaterial)] = &constructChecked<"SurfaceMaterial", scene::makeSurfaceMaterial>;
+    table[slot(ClassIndex::ClearLayer)] = &constructChecked<"ClearLayer", sequence::makeClearLayer>;
     table[slot(ClassIndex::OrbitPath)] = &constructChecked<"OrbitPath", scene::makeOrbitPath>;
     table[slot(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
     table[slot(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
@@ -48,10 +61,12 @@ constexpr std::array<Constructor, kLoaderClassCount> makeLoaderTable() {
     std::array<Constructor, kLoaderClassCount> table{};
     table.fill(&graph::nullConstructor);
     // The loader script's own numbering.
+    table[0] = &constructChecked<"ScreenOverlay", sequence::makeScreenOverlay>;
     table[1] = &graph::construct<texture::makeCanvas>;
     table[3] = &graph::construct<texture::makeTextureUpload>;
     table[4] = &constructChecked<"VectorCurve", scene::makeVectorCurve>;
     table[5] = &constructChecked<"ScalarRemap", scene::makeScalarRemap>;
+    table[9] = &constructChecked<"ClearLayer", sequence::makeClearLayer>;
     table[10] = &graph::construct<sequence::makeTimeline>;
     return table;
 }
