@@ -69,6 +69,17 @@ bool readCurveBlob(std::span<const std::uint8_t> bytes, int valuesPerKey, CurveB
     return true;
 }
 
+// An empty blob is a curve without keys; a malformed one rejects the record.
+bool readOrReject(graph::ObjectStore& store, const char* className, graph::Blob keys, int valuesPerKey,
+                  CurveBlob& blob) {
+    std::string error;
+    if (keys.bytes.empty() || readCurveBlob(keys.bytes, valuesPerKey, blob, error)) {
+        return true;
+    }
+    store.rejectRecord(std::string(className) + ": " + error);
+    return false;
+}
+
 void fill(KeyList& list, const CurveBlob& blob) {
     for (const BlobKey& key : blob.keys) {
         list.insertKey(key.time, key.value);
@@ -141,25 +152,21 @@ void VectorCurve::prepare() {
 
 ScalarCurve* makeScalarCurve(graph::ObjectStore& store, std::int32_t mode, graph::Blob keys) {
     CurveBlob blob;
-    std::string error;
-    if (!keys.bytes.empty() && !readCurveBlob(keys.bytes, 1, blob, error)) {
-        store.rejectRecord("ScalarCurve: " + error);
+    if (!readOrReject(store, "ScalarCurve", keys, 1, blob)) {
         return nullptr;
     }
     ScalarCurve* curve = store.make<ScalarCurve>();
     if (!keys.bytes.empty()) {
         curve->setMode(mode);
-        fill(curve->keys(), blob);
     }
+    fill(curve->keys(), blob);
     curve->prepare();
     return curve;
 }
 
 VectorCurve* makeVectorCurve(graph::ObjectStore& store, graph::Blob keys) {
     CurveBlob blob;
-    std::string error;
-    if (!keys.bytes.empty() && !readCurveBlob(keys.bytes, 3, blob, error)) {
-        store.rejectRecord("VectorCurve: " + error);
+    if (!readOrReject(store, "VectorCurve", keys, 3, blob)) {
         return nullptr;
     }
     VectorCurve* curve = store.make<VectorCurve>();
