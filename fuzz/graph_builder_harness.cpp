@@ -1,5 +1,5 @@
 // Graph-builder harness: the main class table with its timeline constructor observed, so that event
-// streams arriving through scripts are exercised too.
+// streams arriving through scripts are exercised too, and the platform's font renderer selected.
 #include "graph_builder_harness.h"
 
 #include <array>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graph/graph_builder.h"
+#include "platform/font_factory.h"
 #include "sequence/timeline.h"
 #include "shell/class_table.h"
 
@@ -35,6 +36,8 @@ std::array<graph::Constructor, shell::kMainClassCount> harnessTable() {
 
 void runGraphBuilderInput(const std::uint8_t* data, std::size_t size) {
     static const auto table = harnessTable();
+    // Text records draw through the platform's fonts, as in the presentation.
+    platform::useSystemFontRenderer();
     std::vector<sequence::Timeline*> timelines;
     builtTimelines = &timelines;
     graph::ObjectStore store;

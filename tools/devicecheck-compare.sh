@@ -91,6 +91,8 @@ wine_bin="$(command -v wine64 || true)"
 [ -n "$wine_bin" ] || wine_bin=/usr/lib/wine/wine64
 [ -x "$wine_bin" ] || { log "wine64 not found"; exit 1; }
 export WINEDEBUG=-all
+# No Mono or Gecko: a fresh prefix would otherwise offer to install them in a dialog nobody sees.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEPREFIX="${WINEPREFIX:-$windows_dir/wineprefix}"
 if [ ! -d "$WINEPREFIX" ]; then
   log "initialising the Wine prefix $WINEPREFIX (first run, takes a while)"

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "graph/checked_constructor.h"
+#include "mesh/mesh_classes.h"
 #include "music/music.h"
 #include "scene/camera.h"
 #include "scene/constant_vector.h"
@@ -20,6 +21,10 @@
 #include "sequence/screen_overlay.h"
 #include "sequence/timeline.h"
 #include "texture/canvas.h"
+#include "texture/combine.h"
+#include "texture/gradient.h"
+#include "texture/noise.h"
+#include "texture/text.h"
 #include "texture/texture_upload.h"
 
 namespace shell {
@@ -50,8 +55,24 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     table[slot(ClassIndex::SurfaceMaterial)] = &constructChecked<"SurfaceMaterial", scene::makeSurfaceMaterial>;
     table[slot(ClassIndex::ClearLayer)] = &constructChecked<"ClearLayer", sequence::makeClearLayer>;
     table[slot(ClassIndex::OrbitPath)] = &constructChecked<"OrbitPath", scene::makeOrbitPath>;
-    table[slot(ClassIndex::Canvas)] = &graph::construct<texture::makeCanvas>;
-    table[slot(ClassIndex::TextureUpload)] = &graph::construct<texture::makeTextureUpload>;
+    table[slot(ClassIndex::Canvas)] = &constructChecked<"Canvas", texture::makeCanvas>;
+    table[slot(ClassIndex::Gradient)] = &constructChecked<"Gradient", texture::makeGradient>;
+    table[slot(ClassIndex::TextureUpload)] = &constructChecked<"TextureUpload", texture::makeTextureUpload>;
+    table[slot(ClassIndex::Text)] = &constructChecked<"Text", texture::makeText>;
+    table[slot(ClassIndex::Combine)] = &constructChecked<"Combine", texture::makeCombine>;
+    table[slot(ClassIndex::Noise)] = &constructChecked<"Noise", texture::makeNoise>;
+    table[slot(ClassIndex::Cube)] = &constructChecked<"Cube", mesh::makeCube>;
+    table[slot(ClassIndex::Spherify)] = &constructChecked<"Spherify", mesh::makeSpherify>;
+    table[slot(ClassIndex::Smooth)] = &constructChecked<"Smooth", mesh::makeSmooth>;
+    table[slot(ClassIndex::RandomScale)] = &constructChecked<"RandomScale", mesh::makeRandomScale>;
+    table[slot(ClassIndex::ChannelOp)] = &constructChecked<"ChannelOp", mesh::makeChannelOp>;
+    table[slot(ClassIndex::MeshCopy)] = &constructChecked<"MeshCopy", mesh::makeMeshCopy>;
+    table[slot(ClassIndex::FaceChannelFromVertices)] =
+        &constructChecked<"FaceChannelFromVertices", mesh::makeFaceChannelFromVertices>;
+    table[slot(ClassIndex::Extrude)] = &constructChecked<"Extrude", mesh::makeExtrude>;
+    table[slot(ClassIndex::ScaleByChannel)] = &constructChecked<"ScaleByChannel", mesh::makeScaleByChannel>;
+    table[slot(ClassIndex::CopyToVertices)] = &constructChecked<"CopyToVertices", mesh::makeCopyToVertices>;
+    table[slot(ClassIndex::MergeMeshes)] = &constructChecked<"MergeMeshes", mesh::makeMergeMeshes>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     return table;
@@ -62,10 +83,11 @@ constexpr std::array<Constructor, kLoaderClassCount> makeLoaderTable() {
     table.fill(&graph::nullConstructor);
     // The loader script's own numbering.
     table[0] = &constructChecked<"ScreenOverlay", sequence::makeScreenOverlay>;
-    table[1] = &graph::construct<texture::makeCanvas>;
-    table[3] = &graph::construct<texture::makeTextureUpload>;
+    table[1] = &constructChecked<"Canvas", texture::makeCanvas>;
+    table[3] = &constructChecked<"TextureUpload", texture::makeTextureUpload>;
     table[4] = &constructChecked<"VectorCurve", scene::makeVectorCurve>;
     table[5] = &constructChecked<"ScalarRemap", scene::makeScalarRemap>;
+    table[7] = &constructChecked<"Text", texture::makeText>;
     table[9] = &constructChecked<"ClearLayer", sequence::makeClearLayer>;
     table[10] = &graph::construct<sequence::makeTimeline>;
     return table;

@@ -35,7 +35,7 @@ Canvas* makeCanvas(graph::ObjectStore& store, std::int32_t log2Width, std::int32
     CanvasSize size;
     std::string error;
     if (!canvasSizeFromLog2(log2Width, log2Height, size, error)) {
-        reportTextureProblem("canvas", error + "; no canvas");
+        store.rejectRecord("Canvas: " + error);
         return nullptr;
     }
     return store.make<Canvas>(size.width, size.height, static_cast<std::uint32_t>(fill));

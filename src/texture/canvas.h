@@ -33,6 +33,8 @@ constexpr std::uint32_t withByte(std::uint32_t pixel, std::int32_t channel, std:
 
 class Canvas : public graph::ScriptObject {
 public:
+    static constexpr const char* kScriptName = "Canvas";
+
     // width and height must be powers of two within the limits above.
     Canvas(std::int32_t width, std::int32_t height, std::uint32_t fill);
 
@@ -75,10 +77,11 @@ struct CanvasSize {
 // negative or the canvas would be larger than the limits.
 bool canvasSizeFromLog2(std::int32_t log2Width, std::int32_t log2Height, CanvasSize& size, std::string& error);
 
-// Says on stderr why an operator record yields no canvas or changes nothing: "<operator>: <problem>".
+// Says on stderr what an operator record could not do as asked and what it did instead:
+// "<operator>: <problem>". Records that cannot be built at all are refused through the object store.
 void reportTextureProblem(const char* operatorName, const std::string& problem);
 
-// Class 13: log2 width, log2 height, fill colour. A size out of range gives null, with a message.
+// Class 13: log2 width, log2 height, fill colour. A size out of range refuses the record.
 Canvas* makeCanvas(graph::ObjectStore& store, std::int32_t log2Width, std::int32_t log2Height, std::int32_t fill);
 
 }  // namespace texture

@@ -17,19 +17,13 @@ TextureUpload::TextureUpload(device::IDirect3DDevice9* device, std::int32_t widt
     // Levels 0 asks for the whole chain; only level 0 is written, because no sampler filters between levels.
     const device::HRESULT created =
         device->CreateTexture(static_cast<device::UINT>(width), static_cast<device::UINT>(height), 0, 0,
-                              device::D3DFMT_A8R8G8B8, device::D3DPOOL_MANAGED, &texture_, nullptr);
+                              device::D3DFMT_A8R8G8B8, device::D3DPOOL_MANAGED, texture_.out(), nullptr);
     if (device::failed(created)) {
-        texture_ = nullptr;
+        texture_.reset();
         return;
     }
     if (pixels != nullptr) {
         writeLevel0(*texture_, width, height, pixels);
-    }
-}
-
-TextureUpload::~TextureUpload() {
-    if (texture_ != nullptr) {
-        texture_->Release();
     }
 }
 
@@ -59,13 +53,9 @@ bool writeLevel0(device::IDirect3DTexture9& texture, std::int32_t width, std::in
     return fits;
 }
 
-TextureUpload* makeTextureUpload(graph::ObjectStore& store, Canvas* canvas) {
-    if (canvas == nullptr) {
-        reportTextureProblem("texture upload", "the reference is not a canvas; no texture");
-        return nullptr;
-    }
-    return store.make<TextureUpload>(device::deviceState().device.get(), canvas->width(), canvas->height(),
-                                     canvas->width(), canvas->height(), canvas->pixels().data());
+TextureUpload* makeTextureUpload(graph::ObjectStore& store, Canvas& canvas) {
+    return store.make<TextureUpload>(device::deviceState().device.get(), canvas.width(), canvas.height(),
+                                     canvas.width(), canvas.height(), canvas.pixels().data());
 }
 
 }  // namespace texture

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "device/device_ref.h"
 #include "platform/headless/frame_capture.h"
 #include "platform/soft/soft_direct3d.h"
 
@@ -12,11 +13,11 @@ namespace {
 using namespace device;
 
 struct SoftDevice {
-    IDirect3D9* direct3d = nullptr;
-    IDirect3DDevice9* device = nullptr;
+    DeviceRef<IDirect3D9> direct3d;
+    DeviceRef<IDirect3DDevice9> device;
 
     SoftDevice(UINT width, UINT height) {
-        direct3d = soft::createSoftDirect3D();
+        direct3d = DeviceRef<IDirect3D9>::adopt(soft::createSoftDirect3D());
         D3DPRESENT_PARAMETERS parameters{};
         parameters.BackBufferWidth = width;
         parameters.BackBufferHeight = height;
@@ -25,14 +26,10 @@ struct SoftDevice {
         parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
         parameters.Windowed = TRUE;
         parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        if (direct3d != nullptr) {
+        if (direct3d) {
             direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                   D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device);
+                                   D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, device.out());
         }
-    }
-    ~SoftDevice() {
-        if (device != nullptr) device->Release();
-        if (direct3d != nullptr) direct3d->Release();
     }
 };
 

@@ -8,17 +8,7 @@
 #include <vector>
 
 #include "platform/headless/png_writer.h"
-
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wcast-align"
-#pragma GCC diagnostic ignored "-Wshadow"
-#pragma GCC diagnostic ignored "-Wnull-dereference"
-#include <stb_image.h>
-#pragma GCC diagnostic pop
+#include "support/stb_image_reader.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/device_ref.h"
+#include "device/shared_render_state.h"
 #include "platform/headless/frame_capture.h"
 #include "platform/soft/soft_direct3d.h"
 
@@ -135,39 +136,21 @@ DeviceRef<IDirect3DIndexBuffer9> makeIndexBuffer(IDirect3DDevice9* device, const
     return buffer;
 }
 
-// The engine's two declarations: six separate 16-byte streams, and one 24-byte interleaved stream.
-inline DeviceRef<IDirect3DVertexDeclaration9> meshDeclaration(IDirect3DDevice9* device) {
-    const D3DVERTEXELEMENT9 elements[] = {
-        {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-        {1, 0, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-        {2, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_NORMAL, 0},
-        {3, 0, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
-        {4, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TANGENT, 0},
-        {5, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_BINORMAL, 0},
-        D3DDECL_END(),
-    };
+// The engine's two declarations: six separate 16-byte streams, and one interleaved stream of QuadVertex.
+inline DeviceRef<IDirect3DVertexDeclaration9> createDeclaration(IDirect3DDevice9* device,
+                                                                 const D3DVERTEXELEMENT9* elements) {
     DeviceRef<IDirect3DVertexDeclaration9> declaration;
     EXPECT_EQ(device->CreateVertexDeclaration(elements, declaration.out()), S_OK);
     return declaration;
+}
+
+inline DeviceRef<IDirect3DVertexDeclaration9> meshDeclaration(IDirect3DDevice9* device) {
+    return createDeclaration(device, kMeshDeclarationElements.data());
 }
 
 inline DeviceRef<IDirect3DVertexDeclaration9> quadDeclaration(IDirect3DDevice9* device) {
-    const D3DVERTEXELEMENT9 elements[] = {
-        {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
-        {0, 12, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
-        {0, 20, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
-        D3DDECL_END(),
-    };
-    DeviceRef<IDirect3DVertexDeclaration9> declaration;
-    EXPECT_EQ(device->CreateVertexDeclaration(elements, declaration.out()), S_OK);
-    return declaration;
+    return createDeclaration(device, kQuadDeclarationElements.data());
 }
-
-struct QuadVertex {
-    float x, y, z, u, v;
-    std::uint32_t color;
-};
-static_assert(sizeof(QuadVertex) == 24);
 
 // Mesh-stream vertex data: x, y, z and one float that never reaches the device.
 struct Float4 {

@@ -1,14 +1,18 @@
-// devicecheck OUTDIR [--device NAME]: draws a fixed suite of small scenes through one device backend and
-// writes each frame, read back from the render target, as OUTDIR/<scene>.png. Comparing the files of two
-// backends shows where the software device departs from Direct3D 9.
+// devicecheck OUTDIR [--device NAME] [--pins FILE | --update-pins FILE]: draws a fixed suite of small
+// scenes through one device backend and writes each frame, read back from the render target, as
+// OUTDIR/<scene>.png. Comparing the files of two backends shows where the software device departs from
+// Direct3D 9; the pin file holds the hash every picture must have.
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "check_device.h"
+#include "pin_check.h"
 #include "platform/device_factory.h"
 #include "platform/headless/frame_capture.h"
 #include "platform/headless/png_writer.h"
@@ -24,13 +28,18 @@ namespace {
 struct Options {
     std::string outputDirectory;
     std::string deviceName;
+    std::string pinFile;
+    bool updatePins = false;
 };
 
 void printUsage() {
     std::fprintf(stderr,
-                 "usage: devicecheck OUTDIR [--device NAME]\n"
+                 "usage: devicecheck OUTDIR [--device NAME] [--pins FILE | --update-pins FILE]\n"
                  "  draws the device-check scenes and writes OUTDIR/<scene>.png\n"
-                 "  --device NAME  one of: %s (default: %s)\n",
+                 "  --device NAME        one of: %s (default: %s)\n"
+                 "  --pins FILE          fails unless every picture has the hash FILE pins; a changed one gets\n"
+                 "                       OUTDIR/<scene>.diff.png against OUTDIR/pinned/<scene>.png\n"
+                 "  --update-pins FILE   writes FILE with the hashes of this run's pictures\n",
                  platform::deviceBackendNames().c_str(), std::string(platform::defaultDeviceBackend()).c_str());
 }
 
@@ -43,6 +52,9 @@ std::optional<Options> parseArguments(int argc, char** argv) {
             options.deviceName = argv[++i];
         } else if (argument.starts_with("--device=")) {
             options.deviceName = argument.substr(9);
+        } else if ((argument == "--pins" || argument == "--update-pins") && i + 1 < argc && options.pinFile.empty()) {
+            options.updatePins = argument == "--update-pins";
+            options.pinFile = argv[++i];
         } else if (!argument.starts_with("-") && options.outputDirectory.empty()) {
             options.outputDirectory = argument;
         } else {
@@ -88,7 +100,7 @@ private:
 
 // Draws one scene on a fresh device, reads it back and writes the PNG. False after printing why.
 bool runScene(device::IDirect3D9& direct3d, DeviceWindow& window, const Scene& scene,
-              const std::filesystem::path& directory, bool describeDevice) {
+              const std::filesystem::path& directory, bool describeDevice, DrawnScene& drawn) {
     CheckDevice check;
     std::string error;
     if (!createCheckDevice(direct3d, window.handle(), check, error)) {
@@ -120,6 +132,7 @@ bool runScene(device::IDirect3D9& direct3d, DeviceWindow& window, const Scene& s
         return false;
     }
     std::printf("  %-22s %s\n", scene.name, file.generic_string().c_str());
+    drawn = {scene.name, {frame.width, frame.height, std::move(frame.pixels)}};
     return true;
 }
 
@@ -147,16 +160,26 @@ int run(const Options& options) {
         return 1;
     }
 
-    int written = 0;
+    std::vector<DrawnScene> drawn;
     const auto scenes = sceneSuite();
     for (const Scene& scene : scenes) {
         const bool first = &scene == &scenes.front();
-        if (runScene(*direct3d.get(), window, scene, directory, first)) {
-            ++written;
+        DrawnScene picture;
+        if (runScene(*direct3d, window, scene, directory, first, picture)) {
+            drawn.push_back(std::move(picture));
         }
     }
-    std::printf("devicecheck: wrote %d of %zu scenes to %s\n", written, scenes.size(), directory.string().c_str());
-    return written == static_cast<int>(scenes.size()) ? 0 : 1;
+    std::printf("devicecheck: wrote %zu of %zu scenes to %s\n", drawn.size(), scenes.size(),
+                directory.string().c_str());
+    if (drawn.size() != scenes.size()) {
+        return 1;
+    }
+    if (options.pinFile.empty()) {
+        return 0;
+    }
+    const bool pinned = options.updatePins ? updatePins(options.pinFile, drawn, directory)
+                                           : checkPins(options.pinFile, drawn, directory);
+    return pinned ? 0 : 1;
 }
 
 }  // namespace

@@ -36,7 +36,8 @@ DeviceRef<IDirect3DVertexBuffer9> uploadSlots(IDirect3DDevice9& device, const st
     return uploadBytes(device, slots.data(), slots.size() * sizeof(math::Vec4));
 }
 
-DeviceRef<IDirect3DIndexBuffer9> uploadIndexBuffer(IDirect3DDevice9& device, const std::vector<std::uint32_t>& indices) {
+DeviceRef<IDirect3DIndexBuffer9> uploadIndexBuffer(IDirect3DDevice9& device,
+                                                   const std::vector<std::uint32_t>& indices) {
     DeviceRef<IDirect3DIndexBuffer9> buffer;
     const std::size_t size = indices.size() * sizeof(std::uint32_t);
     if (size == 0 || failed(device.CreateIndexBuffer(static_cast<UINT>(size), 0, D3DFMT_INDEX32, D3DPOOL_MANAGED,

@@ -300,8 +300,9 @@ SpanProgram prepareSpanProgram(const PixelContext& c, const RasterSettings& sett
     const SamplerConfig& s = c.samplers[0];
     const bool plainBlend = !c.blend || (c.srcBlend == device::D3DBLEND_SRCALPHA &&
                                          c.destBlend == device::D3DBLEND_INVSRCALPHA);
-    p.enabled = rasterUsesSpanKernels(settings) && !c.depthTest && c.fogMode == device::D3DFOG_NONE && !c.needsSpecular &&
-                plainBlend && textureStageFits(c.stages, p.modulate) && s.texels != nullptr && s.fastWrap;
+    p.enabled = rasterUsesSpanKernels(settings) && !c.depthTest && c.fogMode == device::D3DFOG_NONE &&
+                !c.needsSpecular && plainBlend && textureStageFits(c.stages, p.modulate) && s.texels != nullptr &&
+                s.fastWrap;
     p.blend = c.blend;
     p.avx2 = rasterUsesAvx2(settings);
     p.sampler = s;
