@@ -21,7 +21,7 @@ Voice& partnerOf(Voice& voice) {
     return voices[static_cast<std::size_t>(partner)];
 }
 
-void triggerVoice(Channel& channel, const Sample& sample) {
+void triggerVoice(Channel& channel, const Sample& sample, RuleSet rules) {
     Voice* voice = channel.voice;
     if (voice->sample != nullptr) {
         Voice& partner = partnerOf(*voice);
@@ -34,8 +34,17 @@ void triggerVoice(Channel& channel, const Sample& sample) {
         voice = &partner;
         channel.voice = voice;
     }
+    // A note started past its sample's end stays silent; the old one still fades out above.
+    if ((channel.flags & kUpdateSilentStart) != 0) {
+        voice->sample = nullptr;
+        voice->startOffset = 0;
+        return;
+    }
     voice->sample = &sample;
-    if (voice->startOffset >= sample.loopStart + sample.loopLength) {
+    // The tracker starts a looped sample's offset anywhere before the sample's end; the loop takes it in.
+    const std::uint32_t offsetLimit =
+        rules.has(Behaviour::OffsetPastEndSilences) ? sample.length : sample.loopStart + sample.loopLength;
+    if (voice->startOffset >= offsetLimit) {
         voice->startOffset = 0;
     }
     voice->position = static_cast<std::int32_t>(voice->startOffset);
@@ -48,7 +57,8 @@ void triggerVoice(Channel& channel, const Sample& sample) {
 }
 
 void applyVolume(const Channel& channel, const Module& module, Voice& voice) {
-    const double product = static_cast<double>(channel.volume + channel.volumeOffset) *
+    const std::int32_t level = channel.tremorSilenced != 0 ? 0 : channel.volume + channel.volumeOffset;
+    const double product = static_cast<double>(level) *
                            static_cast<double>(channel.volumeEnvelope.value) *
                            static_cast<double>(channel.fadeoutVolume) * static_cast<double>(module.globalVolume);
     const std::int32_t volume = static_cast<std::int32_t>(product * static_cast<double>(kVolumeScale));
@@ -78,7 +88,7 @@ void applyChannel(Channel& channel, const Sample& sample, const Module& module) 
         channel.flags &= static_cast<std::uint8_t>(~kUpdateFrequency);
     }
     if ((channel.flags & kUpdateTrigger) != 0) {
-        triggerVoice(channel, sample);
+        triggerVoice(channel, sample, module.behaviours);
     }
     Voice& voice = *channel.voice;
     if ((channel.flags & kUpdateVolume) != 0) {

@@ -13,6 +13,8 @@ constexpr std::uint8_t kUpdateFrequency = 1 << 0;
 constexpr std::uint8_t kUpdateVolume = 1 << 1;
 constexpr std::uint8_t kUpdatePanning = 1 << 2;
 constexpr std::uint8_t kUpdateTrigger = 1 << 3;
+// With the trigger: the note starts silent (a sample offset past its end).
+constexpr std::uint8_t kUpdateSilentStart = 1 << 4;
 constexpr std::uint8_t kUpdateRestart = 1 << 5;
 
 struct EnvelopeState {
@@ -69,6 +71,16 @@ struct Channel {
     std::uint8_t fineVolumeSlideMemory = 0;
     std::uint8_t finePortamentoUpMemory = 0;
     std::uint8_t finePortamentoDownMemory = 0;
+
+    // State that only the FastTracker 2 behaviours keep (playback_rules.h).
+    std::uint8_t selectedInstrument = 0;  // 0-based: the instrument the next note plays
+    std::int8_t finetune = 0;             // of the note playing, E5y included
+    std::int32_t defaultVolume = 0;       // the sample volume and panning of the note playing
+    std::int32_t defaultPanning = 0;
+    std::uint8_t fineVolumeDownMemory = 0;
+    std::uint8_t tremorMemory = 0;
+    std::uint8_t tremorPhase = 0;  // bit 7 on, bits 0..6 ticks left in the phase
+    std::uint8_t tremorSilenced = 0;  // tremor's off phase holds until a volume command
 };
 
 constexpr int kMaxChannels = 32;

@@ -1,7 +1,42 @@
 // Instrument and sample lookup with every file-derived index checked, and the channel reset.
 #include "music/channel_lookup.h"
 
+#include "music/periods.h"
+
 namespace music {
+namespace {
+
+// The real note is kept at or above note 0: a relative note that would wrap it below gives the lowest
+// note instead of a wrapped, far too high one.
+std::uint8_t realNoteOf(std::uint8_t note, const Sample& sample) {
+    const std::int32_t real = note + sample.relativeNote - 1;
+    return static_cast<std::uint8_t>(real < 0 ? 0 : real);
+}
+
+// E5y beside a note gives that note the finetune (y - 8) x 16.
+std::int8_t noteFinetune(const Cell& cell, const Sample& sample, RuleSet rules) {
+    if (rules.has(Behaviour::NoteFinetune) && cell.effect == 14 && (cell.parameter >> 4) == 0x5) {
+        return static_cast<std::int8_t>((cell.parameter & 0x0F) * 16 - 128);
+    }
+    return sample.finetune;
+}
+
+}  // namespace
+
+void startNote(Channel& channel, const Cell& cell, const Sample& sample, const Module& module, bool porta) {
+    channel.realNote = realNoteOf(cell.note, sample);
+    const RuleSet rules = module.behaviours;
+    const std::int8_t finetune = noteFinetune(cell, sample, rules);
+    channel.notePeriod = notePeriod(module.linearFrequencies(), channel.realNote, finetune);
+    if (!porta) {
+        channel.period = channel.notePeriod;
+        channel.finetune = finetune;
+        channel.defaultVolume = sample.volume;
+        channel.defaultPanning = sample.panning;
+    }
+    channel.flags |= kUpdateTrigger;
+}
+
 
 ChannelSound lookupChannelSound(Module& module, const Channel& channel) {
     const std::size_t count = module.instrumentCount < 0 ? 0 : static_cast<std::size_t>(module.instrumentCount);
@@ -22,8 +57,26 @@ ChannelSound lookupChannelSound(Module& module, const Channel& channel) {
 }
 
 void resetChannel(Channel& channel, const Sample& sample) {
-    channel.volume = sample.volume;
-    channel.panning = sample.panning;
+    resetVolumes(channel, sample.volume, sample.panning);
+    resetEnvelopes(channel);
+}
+
+void resetVolumes(Channel& channel, std::int32_t volume, std::int32_t panning) {
+    channel.volume = volume;
+    channel.panning = panning;
+    channel.tremorSilenced = 0;
+    channel.flags |= kUpdateVolume | kUpdatePanning;
+}
+
+void keyOffChannel(Channel& channel, const Instrument& instrument, RuleSet rules) {
+    channel.keyOff = 1;
+    if (rules.has(Behaviour::KeyOffZeroesVolume) && (instrument.volumeType & kEnvelopeOn) == 0) {
+        channel.volume = 0;
+        channel.flags |= kUpdateVolume;
+    }
+}
+
+void resetEnvelopes(Channel& channel) {
     channel.volumeEnvelope.value = 64;
     channel.volumeEnvelope.pointIndex = 0;
     channel.volumeEnvelope.tick = 0;
@@ -46,6 +99,7 @@ void resetChannel(Channel& channel, const Sample& sample) {
         channel.tremoloPosition = 0;
     }
     channel.tremorCounter = 0;
+    channel.tremorPhase = 0;
     channel.flags |= kUpdateVolume | kUpdatePanning;
 }
 

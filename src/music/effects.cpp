@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "music/channel_lookup.h"
 #include "music/envelope.h"
 #include "music/extended_effects.h"
 #include "music/modulators.h"
@@ -32,6 +33,7 @@ void volumeSlide(Channel& channel) {
     } else {
         channel.volume = channel.volume - y < 0 ? 0 : channel.volume - y;
     }
+    channel.tremorSilenced = 0;
     channel.flags |= kUpdateVolume;
 }
 
@@ -39,18 +41,34 @@ void clearPortaFlags(Channel& channel) {
     channel.flags &= static_cast<std::uint8_t>(~(kUpdateFrequency | kUpdateTrigger));
 }
 
+// Which note of the arpeggio a tick plays: 0 the base note, 1 x, 2 y. The tracker counts its ticks down
+// from the speed and looks the phase up in a 16-entry table; past it, it reads the vibrato table that
+// follows, whose first entry is 0 and every other one plays y.
+std::int32_t arpeggioPhase(const Module& module) {
+    if (!module.behaviours.has(Behaviour::CountdownArpeggio)) {
+        return module.tickCounter % 3;
+    }
+    if (module.speed <= 0) {
+        return 0;
+    }
+    const std::int32_t countdown = module.speed - module.tickCounter % module.speed;
+    return countdown > 16 ? 2 : (countdown == 16 ? 0 : countdown % 3);
+}
+
 void arpeggioLater(EffectCall& call) {
     if (call.cell.parameter == 0) {
         return;
     }
-    const std::int32_t phase = call.module.tickCounter % 3;
+    const std::int32_t phase = arpeggioPhase(call.module);
     const std::int32_t semitones = phase == 1 ? call.x() : (phase == 2 ? call.y() : 0);
     Channel& channel = call.channel;
     if (call.module.linearFrequencies()) {
         channel.periodOffset = 64 * semitones;
     } else {
-        channel.periodOffset = amigaPeriod(channel.realNote + semitones, call.sample.finetune) -
-                               amigaPeriod(channel.realNote, call.sample.finetune);
+        const std::int32_t finetune =
+            call.module.behaviours.has(Behaviour::NoteFinetune) ? channel.finetune : call.sample.finetune;
+        channel.periodOffset =
+            amigaPeriod(channel.realNote + semitones, finetune) - amigaPeriod(channel.realNote, finetune);
     }
     channel.flags |= kUpdateFrequency;
 }
@@ -76,7 +94,12 @@ void portamentoDownLater(EffectCall& call) {
 }
 
 void tonePortamentoFirst(EffectCall& call) {
-    remember(call.channel.tonePortamentoSpeed, call.cell.parameter);
+    // A volume-column portamento on the row sets the speed; the tracker then never reads the 3xx's.
+    const bool volumeColumnSpeed =
+        call.module.behaviours.has(Behaviour::VolumeColumnPortamento) && (call.cell.volume >> 4) == 0xF;
+    if (!volumeColumnSpeed) {
+        remember(call.channel.tonePortamentoSpeed, call.cell.parameter);
+    }
     call.channel.tonePortamentoTarget = call.channel.notePeriod;
     clearPortaFlags(call.channel);
 }
@@ -138,11 +161,29 @@ void setPanningFirst(EffectCall& call) {
     call.channel.flags |= kUpdatePanning;
 }
 
+// Under the tracker's rules the offset belongs to the note the row starts: without one it is only
+// remembered, and one at or past the sample's end starts the note silent.
+void trackerSampleOffset(Channel& channel, const Sample& sample) {
+    if ((channel.flags & kUpdateTrigger) == 0) {
+        return;
+    }
+    const std::uint64_t offset = static_cast<std::uint64_t>(channel.sampleOffsetMemory) * 256;
+    if (offset >= sample.length) {
+        channel.flags |= kUpdateSilentStart;
+    } else if (channel.voice != nullptr) {
+        channel.voice->startOffset = static_cast<std::uint32_t>(offset);
+    }
+}
+
 // An offset past the loop end cannot start the new note; the running voice restarts from frame 0.
 void sampleOffsetFirst(EffectCall& call) {
     Channel& channel = call.channel;
     if (call.cell.parameter != 0) {
         channel.sampleOffsetMemory = call.cell.parameter;
+    }
+    if (call.module.behaviours.has(Behaviour::OffsetPastEndSilences)) {
+        trackerSampleOffset(channel, call.sample);
+        return;
     }
     const std::uint64_t offset = static_cast<std::uint64_t>(channel.sampleOffsetMemory) * 256;
     const std::uint64_t loopEnd = static_cast<std::uint64_t>(call.sample.loopStart) + call.sample.loopLength;
@@ -168,6 +209,7 @@ void positionJumpFirst(EffectCall& call) {
 
 void setVolumeFirst(EffectCall& call) {
     call.channel.volume = call.cell.parameter;
+    call.channel.tremorSilenced = 0;
     call.channel.flags |= kUpdateVolume;
 }
 
@@ -251,12 +293,33 @@ void multiRetriggerLater(EffectCall& call) {
     if (channel.multiRetriggerVolumeChange != 0) {
         const std::int32_t volume = multiRetriggerVolume(channel.volume, channel.multiRetriggerVolumeChange);
         channel.volume = volume < 0 ? 0 : (volume > 64 ? 64 : volume);
+        channel.tremorSilenced = 0;
         channel.flags |= kUpdateVolume;
     }
     channel.flags |= kUpdateTrigger;
 }
 
+// The tracker's tremor: from tick 1 on, alternately x + 1 ticks at the channel volume and y + 1 ticks
+// silent, the phase carried over from row to row; the silence stays until a volume command ends it.
+void trackerTremor(EffectCall& call) {
+    Channel& channel = call.channel;
+    remember(channel.tremorMemory, call.cell.parameter);
+    const bool wasOn = (channel.tremorPhase & 0x80) != 0;
+    auto ticksLeft = static_cast<std::int32_t>(channel.tremorPhase & 0x7F) - 1;
+    bool on = wasOn;
+    if (ticksLeft < 0) {
+        on = !wasOn;
+        ticksLeft = on ? channel.tremorMemory >> 4 : channel.tremorMemory & 0x0F;
+    }
+    channel.tremorPhase = static_cast<std::uint8_t>((on ? 0x80 : 0) | ticksLeft);
+    channel.tremorSilenced = on ? 0 : 1;
+    channel.flags |= kUpdateVolume;
+}
+
 void tremorFirst(EffectCall& call) {
+    if (call.module.behaviours.has(Behaviour::TrackerTremor)) {
+        return;
+    }
     if (call.cell.parameter != 0) {
         call.channel.tremorOnTicks = static_cast<std::uint8_t>(call.x() + 1);
         call.channel.tremorOffTicks = static_cast<std::uint8_t>(call.y() + 1);
@@ -264,7 +327,22 @@ void tremorFirst(EffectCall& call) {
     tremor(call.channel);
 }
 
-void tremorLater(EffectCall& call) { tremor(call.channel); }
+void tremorLater(EffectCall& call) {
+    if (call.module.behaviours.has(Behaviour::TrackerTremor)) {
+        trackerTremor(call);
+    } else {
+        tremor(call.channel);
+    }
+}
+
+// Kxx with xx above 0 releases the note at tick xx; the row's first tick handles K00 (and, under the
+// engine's rules, every Kxx).
+void keyOffLater(EffectCall& call) {
+    if (call.module.behaviours.has(Behaviour::KeyOffZeroesVolume) && call.cell.parameter != 0 &&
+        call.module.tickCounter == (call.cell.parameter & 31)) {
+        keyOffChannel(call.channel, call.instrument, call.module.behaviours);
+    }
+}
 
 void extraFinePortamentoFirst(EffectCall& call) {
     Channel& channel = call.channel;
@@ -302,7 +380,7 @@ constexpr std::array<EffectEntry, 34> kEffects = [] {
     table[15] = {speedFirst, nullptr};
     table[16] = {globalVolumeFirst, nullptr};
     table[17] = {globalVolumeSlideFirst, globalVolumeSlideLater};
-    // 20 (key off) acts in processRow itself.
+    table[20] = {nullptr, keyOffLater};  // the first tick's key-off acts in processRow itself
     table[21] = {envelopePositionFirst, nullptr};
     table[25] = {panningSlideFirst, panningSlideLater};
     table[27] = {multiRetriggerFirst, multiRetriggerLater};

@@ -3,6 +3,7 @@
 #include "music/extended_effects.h"
 
 #include "music/channel_lookup.h"
+#include "music/module.h"
 #include "music/periods.h"
 #include "music/volume_column.h"
 
@@ -31,6 +32,13 @@ void patternLoop(EffectCall& call) {
 }
 
 void noteDelayFirst(EffectCall& call) {
+    // Under the tracker's rules ED0 is no delay, and a real delay left the row untouched.
+    if (call.module.behaviours.has(Behaviour::ZeroTickExtendedEffects) && call.y() == 0) {
+        return;
+    }
+    if (call.module.behaviours.has(Behaviour::DelayedRowWaits)) {
+        return;
+    }
     Channel& channel = call.channel;
     channel.flags &= static_cast<std::uint8_t>(~kDelayedFlags);
     channel.period = call.row->savedPeriod;
@@ -38,8 +46,56 @@ void noteDelayFirst(EffectCall& call) {
     channel.panning = call.row->savedPanning;
 }
 
+// The held-back row at its tick, as the tracker starts it: a key-off releases the note playing; a note
+// (or, without one, the last note again) starts with the instrument's envelopes, taking the sample's
+// volume and panning only where the row names an instrument; of the volume column only set-volume and
+// set-panning act.
+void startDelayedRow(EffectCall& call) {
+    Channel& channel = call.channel;
+    const Cell& cell = call.cell;
+    const RuleSet rules = call.module.behaviours;
+    if (cell.instrument != 0) {
+        channel.selectedInstrument = static_cast<std::uint8_t>(cell.instrument - 1);
+        if (!rules.has(Behaviour::InstrumentAtNextNote)) {
+            channel.instrument = channel.selectedInstrument;
+        }
+    }
+    if (cell.note == kKeyOffNote) {
+        keyOffChannel(channel, call.instrument, rules);
+        return;
+    }
+    const bool note = cell.note != 0;
+    if (note) {
+        channel.note = static_cast<std::uint8_t>(cell.note - 1);
+        channel.instrument = channel.selectedInstrument;
+    } else if (channel.notePeriod == 0) {
+        return;  // no note has played on this channel yet
+    }
+    const ChannelSound sound = lookupChannelSound(call.module, channel);
+    if (note) {
+        startNote(channel, cell, sound.sample, call.module, false);
+    } else {
+        channel.period = channel.notePeriod;
+        channel.flags |= kUpdateTrigger;
+    }
+    channel.flags |= kUpdateFrequency;
+    if (cell.instrument != 0) {
+        resetVolumes(channel, channel.defaultVolume, channel.defaultPanning);
+    }
+    resetEnvelopes(channel);
+    if ((cell.volume >= 0x10 && cell.volume <= 0x50) || (cell.volume >> 4) == 0xC) {
+        volumeColumnFirstTick(channel, cell.volume);
+    }
+}
+
 void noteDelayLater(EffectCall& call) {
     Channel& channel = call.channel;
+    if (call.module.behaviours.has(Behaviour::DelayedRowWaits)) {
+        if (call.y() != 0 && call.module.tickCounter == call.y()) {
+            startDelayedRow(call);
+        }
+        return;
+    }
     if (call.module.tickCounter != call.y()) {
         channel.flags &= static_cast<std::uint8_t>(~kDelayedFlags);
         return;
@@ -71,7 +127,10 @@ void extendedFirstTick(EffectCall& call) {
         channel.waveformControl = static_cast<std::uint8_t>((channel.waveformControl & 0xF0) | y);
         break;
     case 0x5:
-        call.sample.finetune = static_cast<std::int8_t>(y);
+        // Under the tracker's rules the finetune went to the row's note when it started.
+        if (!call.module.behaviours.has(Behaviour::NoteFinetune)) {
+            call.sample.finetune = static_cast<std::int8_t>(y);
+        }
         break;
     case 0x6:
         patternLoop(call);
@@ -87,13 +146,32 @@ void extendedFirstTick(EffectCall& call) {
         remember(channel.fineVolumeSlideMemory, y);
         channel.volume = channel.volume + channel.fineVolumeSlideMemory > 64 ? 64
                                                                              : channel.volume + channel.fineVolumeSlideMemory;
+        channel.tremorSilenced = 0;
         channel.flags |= kUpdateVolume;
         break;
-    case 0xB:
-        remember(channel.fineVolumeSlideMemory, y);
-        channel.volume = channel.volume - channel.fineVolumeSlideMemory < 0 ? 0
-                                                                            : channel.volume - channel.fineVolumeSlideMemory;
+    case 0xB: {
+        std::uint8_t& memory = call.module.behaviours.has(Behaviour::SeparateFineVolumeMemories)
+                                   ? channel.fineVolumeDownMemory
+                                   : channel.fineVolumeSlideMemory;
+        remember(memory, y);
+        channel.volume = channel.volume - memory < 0 ? 0 : channel.volume - memory;
+        channel.tremorSilenced = 0;
         channel.flags |= kUpdateVolume;
+        break;
+    }
+    case 0x9:
+        // E90 restarts the note on the row's first tick, with or without a note beside it.
+        if (y == 0 && call.module.behaviours.has(Behaviour::ZeroTickExtendedEffects) && call.cell.note == 0 &&
+            channel.notePeriod != 0) {
+            channel.period = channel.notePeriod;
+            channel.flags |= kUpdateTrigger | kUpdateFrequency;
+        }
+        break;
+    case 0xC:
+        if (y == 0 && call.module.behaviours.has(Behaviour::ZeroTickExtendedEffects)) {
+            channel.volume = 0;
+            channel.flags |= kUpdateVolume;
+        }
         break;
     case 0xD:
         noteDelayFirst(call);

@@ -89,6 +89,7 @@ void tremolo(Channel& channel) {
         t = -t;
     }
     channel.volumeOffset = t;
+    channel.tremorSilenced = 0;
     channel.tremoloPosition = advancePosition(p, channel.tremoloSpeed);
     channel.flags |= kUpdateVolume;
 }

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "music/playback_rules.h"
+
 namespace music {
 
 // One unpacked pattern cell, five bytes in this order.
@@ -114,6 +116,8 @@ struct Module {
     std::uint8_t initialGlobalVolume = 64;
     TickProcedure tickProcedure = nullptr;
     SampleDataHook sampleDataHook = nullptr;
+    // The rules the module was loaded by and is played by; playback start turns them into behaviours.
+    PlaybackRules rules = PlaybackRules::Engine;
 
     // Replay state, set at playback start and advanced by the replayer.
     std::int32_t samplesLeftInTick = 0;
@@ -128,6 +132,7 @@ struct Module {
     std::int32_t patternDelayTicks = 0;
     std::int32_t nextRow = -1;    // -1 = none
     std::int32_t nextOrder = -1;  // -1 = none
+    RuleSet behaviours;            // what the replayer plays by, from rules
 
     bool linearFrequencies() const { return (flags & kLinearFrequencyTable) != 0; }
 };

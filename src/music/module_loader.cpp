@@ -11,6 +11,11 @@
 //   - loop points are clamped to the sample length (a loop left empty makes the sample unlooped);
 //   - envelope point counts are cut to 12, envelope point indices to the arrays.
 // Keymap entries are kept as they are: one at or past the sample count selects the empty sample.
+//
+// Under FastTracker 2's rules (HeaderLengthsFromFile) the loader reads as the tracker does: the pattern and
+// sample header lengths written in the file place what follows them, a pattern's packed data end where
+// their size says, an instrument header shorter than its fields leaves the rest zero, and XM 1.02 and 1.03
+// files (patterns after the instruments, all sample data at the end; 1.02 with one-byte row counts) load.
 #include "music/module_loader.h"
 
 #include <algorithm>
@@ -43,6 +48,10 @@ constexpr std::size_t kPatternHeaderBytes = 9;
 constexpr std::size_t kInstrumentStartBytes = 4 + 23 + 2;
 constexpr std::size_t kInstrumentDetailBytes = 4 + 96 + 48 + 48 + 16;
 constexpr std::size_t kSignatureBytes = 17;
+constexpr std::int32_t kVersionOffset = 58;
+constexpr std::uint16_t kFirstVersionWithDataAfterInstrument = 0x0104;
+constexpr std::uint16_t kVersionWithByteRowCounts = 0x0102;
+constexpr std::size_t kFullInstrumentHeaderBytes = kInstrumentStartBytes + kInstrumentDetailBytes;
 constexpr std::size_t kEnvelopePoints = 12;
 
 // The open file: every access goes through the registered operations. Numbers are never decoded here:
@@ -87,11 +96,18 @@ private:
 
 class Loader {
 public:
-    Loader(Stream& stream, Module& module) : in_(stream), module_(module) {}
+    Loader(Stream& stream, Module& module, RuleSet rules) : in_(stream), module_(module), rules_(rules) {}
 
     bool parse() {
         fileSize_ = in_.size();
-        return parseSongHeader() && parsePatterns() && parseInstruments();
+        if (!parseSongHeader()) {
+            return false;
+        }
+        // Before 1.04 the tracker wrote the instruments first and every sample's data at the end.
+        if (fromFile() && version_ < kFirstVersionWithDataAfterInstrument) {
+            return parseInstruments() && parsePatterns() && readDeferredSampleData();
+        }
+        return parsePatterns() && parseInstruments();
     }
     const std::string& error() const { return error_; }
 
@@ -101,12 +117,20 @@ private:
         return false;
     }
 
+    bool fromFile() const { return rules_.has(Behaviour::HeaderLengthsFromFile); }
     bool parseSongHeader();
     bool parsePatterns();
+    bool parsePatternFromFile(Pattern& pattern, std::int32_t index);
     void unpackCells(Pattern& pattern);
+    void unpackCells(Pattern& pattern, graph::ByteReader& packed);
+    bool readDeferredSampleData();
+    graph::ByteReader instrumentHeader(std::array<std::uint8_t, kFullInstrumentHeaderBytes>& buffer,
+                                       std::int64_t& next);
     bool parseInstruments();
     bool parseInstrument(Instrument& instrument, std::int32_t index);
+    bool parseInstrumentFromFile(Instrument& instrument, std::int32_t index);
     void readDetails(Instrument& instrument);
+    void readDetails(Instrument& instrument, graph::ByteReader& details);
     Sample& parseSampleHeader();
     void limitToFile(Sample& sample, std::int64_t& dataPosition) const;
     void readSampleData(Sample& sample, std::int32_t instrument, std::int32_t slot);
@@ -115,6 +139,15 @@ private:
     Module& module_;
     std::int32_t fileSize_ = 0;
     std::int32_t filePatternCount_ = 0;
+    RuleSet rules_;
+    std::uint16_t version_ = 0;
+    // Samples whose data come after everything else (XM 1.02 and 1.03), in file order.
+    struct DeferredSample {
+        Sample* sample;
+        std::int32_t instrument;
+        std::int32_t slot;
+    };
+    std::vector<DeferredSample> deferred_;
     std::string error_;
 };
 
@@ -126,6 +159,10 @@ bool Loader::parseSongHeader() {
     if (std::memcmp(signature.data(), kSignature, kSignatureBytes) != 0) {
         return fail("not an XM module (signature missing)");
     }
+    std::array<std::uint8_t, 2> version{};
+    in_.seek(kVersionOffset, 0);
+    in_.read(version.data(), static_cast<std::int32_t>(version.size()));
+    version_ = static_cast<std::uint16_t>(version[0] | (version[1] << 8));
     in_.seek(kSongHeaderStart, 0);
     std::array<std::uint8_t, kSongHeaderBytes> buffer{};
     graph::ByteReader header = in_.record(buffer);
@@ -169,6 +206,12 @@ bool Loader::parsePatterns() {
     const auto channels = static_cast<std::size_t>(module_.channelCount);
     for (std::int32_t p = 0; p < filePatternCount_; ++p) {
         Pattern& pattern = module_.patterns[static_cast<std::size_t>(p)];
+        if (fromFile()) {
+            if (!parsePatternFromFile(pattern, p)) {
+                return false;
+            }
+            continue;
+        }
         std::array<std::uint8_t, kPatternHeaderBytes> buffer{};
         graph::ByteReader header = in_.record(buffer);
         header.skip(4 + 1);  // header length (the header is always read as 9 bytes), packing type
@@ -192,6 +235,61 @@ bool Loader::parsePatterns() {
         pattern.cells.assign(static_cast<std::size_t>(kDefaultRows) * channels, Cell{});
     }
     return true;
+}
+
+bool Loader::parsePatternFromFile(Pattern& pattern, std::int32_t index) {
+    const std::int64_t start = in_.tell();
+    std::array<std::uint8_t, kPatternHeaderBytes> buffer{};
+    graph::ByteReader header = in_.record(buffer);
+    const std::uint32_t headerLength = header.readU32LE();
+    header.skip(1);  // packing type
+    std::int32_t rows = 0;
+    std::uint16_t packedSize = 0;
+    if (version_ == kVersionWithByteRowCounts) {
+        rows = header.readU8() + 1;
+        packedSize = header.readU16LE();
+    } else {
+        rows = header.readU16LE();
+        packedSize = header.readU16LE();
+    }
+    if (rows > kMaxRows) {
+        return fail("pattern " + std::to_string(index) + " has " + std::to_string(rows) + " rows (above 256)");
+    }
+    pattern.rows = rows == 0 ? kDefaultRows : rows;
+    pattern.cells.assign(static_cast<std::size_t>(pattern.rows) * static_cast<std::size_t>(module_.channelCount),
+                         Cell{});
+    in_.seekTo(start + headerLength);
+    std::vector<std::uint8_t> packed(packedSize, 0);
+    const std::int32_t got = packedSize == 0 ? 0 : in_.read(packed.data(), packedSize);
+    packed.resize(static_cast<std::size_t>(std::max(got, 0)));
+    graph::ByteReader cells(packed);
+    unpackCells(pattern, cells);
+    return true;
+}
+
+// Cells from packed data already read: where the data end, the rest of the pattern stays empty.
+void Loader::unpackCells(Pattern& pattern, graph::ByteReader& packed) {
+    for (Cell& cell : pattern.cells) {
+        if (packed.remaining() == 0) {
+            return;
+        }
+        const std::uint8_t b = packed.readU8();
+        std::uint8_t* fields[5] = {&cell.note, &cell.instrument, &cell.volume, &cell.effect, &cell.parameter};
+        for (int i = 0; i < 5; ++i) {
+            const bool present = (b & 0x80) != 0 ? (b & (1u << i)) != 0 : true;
+            if (i == 0 && (b & 0x80) == 0) {
+                cell.note = b;
+            } else if (present && packed.remaining() > 0) {
+                *fields[i] = packed.readU8();
+            }
+        }
+        if (cell.note == 97) {
+            cell.note = kKeyOffNote;
+        }
+        if (cell.instrument > 128) {
+            cell.instrument = 0;
+        }
+    }
 }
 
 // The packed size is not trusted: cells are read until the pattern is full. A cell byte with bit 7 names
@@ -227,7 +325,8 @@ void Loader::unpackCells(Pattern& pattern) {
 bool Loader::parseInstruments() {
     module_.instruments.assign(static_cast<std::size_t>(module_.instrumentCount), Instrument{});
     for (std::int32_t i = 0; i < module_.instrumentCount; ++i) {
-        if (!parseInstrument(module_.instruments[static_cast<std::size_t>(i)], i)) {
+        Instrument& instrument = module_.instruments[static_cast<std::size_t>(i)];
+        if (!(fromFile() ? parseInstrumentFromFile(instrument, i) : parseInstrument(instrument, i))) {
             return false;
         }
     }
@@ -270,10 +369,86 @@ bool Loader::parseInstrument(Instrument& instrument, std::int32_t index) {
     return true;
 }
 
+// The instrument header as long as the file says, the part of the fields it does not hold left zero.
+// next is where the header ends.
+graph::ByteReader Loader::instrumentHeader(std::array<std::uint8_t, kFullInstrumentHeaderBytes>& buffer,
+                                           std::int64_t& next) {
+    const std::int64_t start = in_.tell();
+    in_.read(buffer.data(), 4);
+    graph::ByteReader sizeField(std::span<const std::uint8_t>(buffer.data(), 4));
+    const std::uint32_t headerSize = std::max<std::uint32_t>(sizeField.readU32LE(), 4);
+    const auto inHeader = static_cast<std::int32_t>(std::min<std::uint64_t>(headerSize, buffer.size()));
+    in_.read(buffer.data() + 4, inHeader - 4);
+    next = start + headerSize;
+    graph::ByteReader header(buffer);
+    header.skip(4);
+    return header;
+}
+
+bool Loader::parseInstrumentFromFile(Instrument& instrument, std::int32_t index) {
+    std::array<std::uint8_t, kFullInstrumentHeaderBytes> buffer{};
+    std::int64_t next = 0;
+    graph::ByteReader header = instrumentHeader(buffer, next);
+    header.skip(23);  // name and type byte
+    const std::uint16_t count = header.readU16LE();
+    if (count > kMaxSamples) {
+        return fail("instrument " + std::to_string(index + 1) + " has " + std::to_string(count) +
+                    " samples (above 16)");
+    }
+    instrument.samples.fill(&emptySample());
+    instrument.sampleCount = count;
+    std::uint32_t sampleHeaderSize = 0;
+    if (count > 0) {
+        sampleHeaderSize = header.readU32LE();
+        readDetails(instrument, header);
+    }
+    in_.seekTo(next);
+    if (count == 0) {
+        return true;
+    }
+    // Some writers leave the sample header size 0; their headers are the usual 40 bytes.
+    const std::int64_t step = sampleHeaderSize == 0 ? kSampleHeaderBytes : sampleHeaderSize;
+    const std::int64_t headers = in_.tell();
+    for (std::int32_t s = 0; s < count; ++s) {
+        in_.seekTo(headers + step * s);
+        instrument.samples[static_cast<std::size_t>(s)] = &parseSampleHeader();
+    }
+    std::int64_t dataPosition = headers + step * count;
+    in_.seekTo(dataPosition);
+    for (std::int32_t s = 0; s < count; ++s) {
+        Sample& sample = *instrument.samples[static_cast<std::size_t>(s)];
+        if (version_ < kFirstVersionWithDataAfterInstrument) {
+            deferred_.push_back({&sample, index, s});
+            continue;
+        }
+        limitToFile(sample, dataPosition);
+        if (sample.length > 0) {
+            readSampleData(sample, index, s);
+        }
+    }
+    return true;
+}
+
+bool Loader::readDeferredSampleData() {
+    std::int64_t dataPosition = in_.tell();
+    for (const DeferredSample& entry : deferred_) {
+        limitToFile(*entry.sample, dataPosition);
+        if (entry.sample->length > 0) {
+            readSampleData(*entry.sample, entry.instrument, entry.slot);
+        }
+    }
+    return true;
+}
+
 void Loader::readDetails(Instrument& instrument) {
     std::array<std::uint8_t, kInstrumentDetailBytes> buffer{};
     graph::ByteReader details = in_.record(buffer);
     details.skip(4);  // sample header size: sample headers are always read as 40 bytes
+    readDetails(instrument, details);
+}
+
+// From the keymap to the fadeout.
+void Loader::readDetails(Instrument& instrument, graph::ByteReader& details) {
     const auto keymap = details.readBytes(instrument.keymap.size());
     std::copy(keymap.begin(), keymap.end(), instrument.keymap.begin());
     for (EnvelopePoint& point : instrument.volumeEnvelope) {
@@ -400,7 +575,7 @@ void Loader::readSampleData(Sample& sample, std::int32_t instrument, std::int32_
 
 }  // namespace
 
-Module* loadModule(const char* name, SampleDataHook hook) {
+Module* loadModule(const char* name, SampleDataHook hook, PlaybackRules rules) {
     const FileCallbacks& files = fileCallbacks();
     if (!fileCallbacksComplete()) {
         musicState().lastLoadError = "no file operations registered";
@@ -416,7 +591,7 @@ Module* loadModule(const char* name, SampleDataHook hook) {
     bool loaded = false;
     {
         Stream stream(files, handle);
-        Loader loader(stream, *module);
+        Loader loader(stream, *module, RuleSet::of(rules));
         loaded = loader.parse();
         musicState().lastLoadError = loaded ? std::string() : loader.error();
     }
@@ -424,6 +599,7 @@ Module* loadModule(const char* name, SampleDataHook hook) {
         return nullptr;
     }
     module->tickProcedure = &tick;
+    module->rules = rules;
     return module.release();
 }
 

@@ -1,6 +1,8 @@
 // The music object: module loading from its own copy of the blob, and playback start and stop.
 #include "music/music.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -22,7 +24,20 @@ std::int32_t readLengthField(const std::uint8_t* field) {
 
 }  // namespace
 
-Music::Music(std::vector<std::uint8_t> block) : block_(std::move(block)) {}
+Music::Music(std::vector<std::uint8_t> block, PlaybackRules rules) : block_(std::move(block)), rules_(rules) {}
+
+std::vector<std::uint8_t> Music::blockOf(std::span<const std::uint8_t> moduleBytes) {
+    if (moduleBytes.size() > static_cast<std::size_t>(INT32_MAX)) {
+        return {};
+    }
+    const auto length = static_cast<std::uint32_t>(moduleBytes.size());
+    std::vector<std::uint8_t> block(kLengthFieldSize + moduleBytes.size());
+    for (std::size_t i = 0; i < kLengthFieldSize; ++i) {
+        block[i] = static_cast<std::uint8_t>(length >> (8 * i));
+    }
+    std::copy(moduleBytes.begin(), moduleBytes.end(), block.begin() + kLengthFieldSize);
+    return block;
+}
 
 // The graph normally lives until the process ends; a store destroyed earlier (tools, tests) must not
 // leave the output thread playing a freed module.
@@ -44,7 +59,7 @@ bool Music::start() {
             claimed > 0 && static_cast<std::size_t>(claimed) > held ? static_cast<std::int32_t>(held) : claimed;
         setMemoryFile(block_.data() + kLengthFieldSize, size);
     }
-    module_ = loadModule(nullptr, nullptr);
+    module_ = loadModule(nullptr, nullptr, rules_);
     setMemoryFile(nullptr, 0);
     if (module_ == nullptr) {
         return false;

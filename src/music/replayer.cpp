@@ -4,6 +4,8 @@
 // reading outside its data.
 #include "music/replayer.h"
 
+#include <array>
+
 #include "music/apply_channel.h"
 #include "music/channel_lookup.h"
 #include "music/effects.h"
@@ -69,31 +71,73 @@ void stepInstrument(Channel& channel, const Instrument& instrument) {
     }
 }
 
-// The real note is kept at or above note 0: a relative note that would wrap it below gives the lowest
-// note instead of a wrapped, far too high one.
-std::uint8_t realNoteOf(std::uint8_t note, const Sample& sample) {
-    const std::int32_t real = note + sample.relativeNote - 1;
-    return static_cast<std::uint8_t>(real < 0 ? 0 : real);
+bool isPortamento(const Cell& cell, RuleSet rules) {
+    return cell.effect == 3 || cell.effect == 5 ||
+           (rules.has(Behaviour::VolumeColumnPortamento) && (cell.volume >> 4) == 0xF);
 }
 
-void startRowNote(Channel& channel, const Cell& cell, const Sample& sample, const Module& module, bool porta) {
-    channel.realNote = realNoteOf(cell.note, sample);
-    channel.notePeriod = notePeriod(module.linearFrequencies(), channel.realNote, sample.finetune);
-    if (!porta) {
-        channel.period = channel.notePeriod;
+// A note delay that holds the whole row back until its tick (noteDelayLater starts it).
+bool rowWaits(const Cell& cell, RuleSet rules) {
+    return rules.has(Behaviour::DelayedRowWaits) && cell.effect == 14 && (cell.parameter >> 4) == 0xD &&
+           (cell.parameter & 0x0F) != 0;
+}
+
+// K00 takes the place of the row's note; Kxx with xx > 0 acts at tick xx.
+bool keyOffEffectNow(const Cell& cell, RuleSet rules) {
+    return cell.effect == 20 && (!rules.has(Behaviour::KeyOffZeroesVolume) || cell.parameter == 0);
+}
+
+bool startsNote(const Cell& cell, RuleSet rules) {
+    return isNote(cell.note) && !(rules.has(Behaviour::KeyOffZeroesVolume) && keyOffEffectNow(cell, rules));
+}
+
+void selectInstrument(Channel& channel, const Cell& cell, bool porta, bool noteStarts, RuleSet rules) {
+    if (!rules.has(Behaviour::InstrumentAtNextNote)) {
+        if (cell.instrument != 0 && !porta) {
+            channel.instrument = static_cast<std::uint8_t>(cell.instrument - 1);
+        }
+        return;
     }
-    channel.flags = kUpdateTrigger;
+    if (cell.instrument != 0) {
+        channel.selectedInstrument = static_cast<std::uint8_t>(cell.instrument - 1);
+    }
+    if (noteStarts && !porta) {
+        channel.instrument = channel.selectedInstrument;
+    }
 }
 
-void processRowChannel(Module& module, std::int32_t index, RowContext& row) {
+// An instrument number restarts the instrument. Where the instrument waits for the next note, the volume
+// and panning come back to the defaults of the sample playing.
+void restartInstrument(Channel& channel, const Cell& cell, const Sample& sample, bool noteStarts, bool porta,
+                       RuleSet rules) {
+    if (!rules.has(Behaviour::InstrumentAtNextNote)) {
+        resetChannel(channel, sample);
+        return;
+    }
+    resetVolumes(channel, channel.defaultVolume, channel.defaultPanning);
+    if (cell.note != kKeyOffNote || noteStarts || porta) {
+        resetEnvelopes(channel);
+    }
+}
+
+void keyOffRow(Channel& channel, const Cell& cell, const Instrument& instrument, RuleSet rules) {
+    if (cell.note == kKeyOffNote || keyOffEffectNow(cell, rules)) {
+        keyOffChannel(channel, instrument, rules);
+    }
+}
+
+const Sample& processRowChannel(Module& module, std::int32_t index, RowContext& row) {
     Channel& channel = playbackState().channels[static_cast<std::size_t>(index)];
     const Cell& cell = cellAt(module, index);
-    const bool porta = cell.effect == 3 || cell.effect == 5;
-    if (cell.instrument != 0 && !porta) {
-        channel.instrument = static_cast<std::uint8_t>(cell.instrument - 1);
-    }
-    if (isNote(cell.note) && !porta) {
-        channel.note = static_cast<std::uint8_t>(cell.note - 1);
+    const RuleSet rules = module.behaviours;
+    const bool waits = rowWaits(cell, rules);
+    const bool porta = isPortamento(cell, rules);
+    const bool noteStarts = !waits && startsNote(cell, rules);
+    if (!waits) {
+        selectInstrument(channel, cell, porta, noteStarts, rules);
+        if (noteStarts && !porta) {
+            channel.note = static_cast<std::uint8_t>(cell.note - 1);
+        }
     }
     const ChannelSound sound = lookupChannelSound(module, channel);
 
@@ -108,28 +152,49 @@ void processRowChannel(Module& module, std::int32_t index, RowContext& row) {
     channel.flags = 0;
     channel.previousEffect = cell.effect;
 
-    if (isNote(cell.note)) {
-        startRowNote(channel, cell, sound.sample, module, porta);
+    if (noteStarts) {
+        startNote(channel, cell, sound.sample, module, porta);
     }
     channel.periodOffset = 0;
     channel.flags |= kUpdateFrequency | kUpdateVolume;
-    if (cell.instrument != 0) {
-        resetChannel(channel, sound.sample);
-    }
-    if (cell.volume != 0) {
-        volumeColumnFirstTick(channel, cell.volume);
-    }
-    if (cell.note == kKeyOffNote || cell.effect == 20) {
-        channel.keyOff = 1;
-    }
-    // An instrument without a volume envelope is silenced at once by a key-off.
-    if ((sound.instrument.volumeType & kEnvelopeOn) == 0 && channel.keyOff != 0) {
-        channel.volumeEnvelope.value = 0;
+    if (!waits) {
+        if (cell.instrument != 0) {
+            restartInstrument(channel, cell, sound.sample, noteStarts, porta, rules);
+        }
+        // The tracker releases the note before it reads the volume column, so a volume byte beside a
+        // key-off brings an envelope-less note back.
+        if (rules.has(Behaviour::KeyOffZeroesVolume)) {
+            keyOffRow(channel, cell, sound.instrument, rules);
+        }
+        if (cell.volume != 0) {
+            volumeColumnFirstTick(channel, cell.volume);
+        }
+        if (!rules.has(Behaviour::KeyOffZeroesVolume)) {
+            keyOffRow(channel, cell, sound.instrument, rules);
+            // An instrument without a volume envelope is silenced at once by a key-off.
+            if ((sound.instrument.volumeType & kEnvelopeOn) == 0 && channel.keyOff != 0) {
+                channel.volumeEnvelope.value = 0;
+            }
+        }
     }
     stepInstrument(channel, sound.instrument);
     effectFirstTick(channel, cell, sound.sample, sound.instrument, module, row);
     autoVibrato(channel, sound.instrument);
-    applyChannel(channel, sound.sample, module);
+    return sound.sample;
+}
+
+// Where a global volume change must reach every channel in its tick, the voices are set only after every
+// channel has run, each with a volume update if the global volume moved.
+void applyChannels(Module& module, const std::array<const Sample*, kMaxChannels>& samples, std::int32_t channels,
+                   std::int32_t globalVolumeBefore) {
+    const bool globalChanged = module.globalVolume != globalVolumeBefore;
+    for (std::int32_t c = 0; c < channels; ++c) {
+        Channel& channel = playbackState().channels[static_cast<std::size_t>(c)];
+        if (globalChanged) {
+            channel.flags |= kUpdateVolume;
+        }
+        applyChannel(channel, *samples[static_cast<std::size_t>(c)], module);
+    }
 }
 
 void processRow(Module& module) {
@@ -137,25 +202,53 @@ void processRow(Module& module) {
     module.nextOrder = -1;
     RowContext row;
     const std::int32_t channels = activeChannels(module);
+    const bool deferred = module.behaviours.has(Behaviour::GlobalVolumeReachesAllChannels);
+    const std::int32_t globalVolumeBefore = module.globalVolume;
+    std::array<const Sample*, kMaxChannels> samples{};
     for (std::int32_t c = 0; c < channels; ++c) {
-        processRowChannel(module, c, row);
+        const Sample& sample = processRowChannel(module, c, row);
+        samples[static_cast<std::size_t>(c)] = &sample;
+        if (!deferred) {
+            applyChannel(playbackState().channels[static_cast<std::size_t>(c)], sample, module);
+        }
     }
+    if (deferred) {
+        applyChannels(module, samples, channels, globalVolumeBefore);
+    }
+}
+
+const Sample& processTickChannel(Module& module, std::int32_t index) {
+    Channel& channel = playbackState().channels[static_cast<std::size_t>(index)];
+    const Cell& cell = cellAt(module, index);
+    const ChannelSound sound = lookupChannelSound(module, channel);
+    channel.volumeOffset = 0;
+    channel.periodOffset = 0;
+    channel.flags = 0;
+    stepInstrument(channel, sound.instrument);
+    volumeColumnLaterTick(channel, cell.volume);
+    effectLaterTick(channel, cell, sound.sample, sound.instrument, module);
+    autoVibrato(channel, sound.instrument);
+    // A delayed row may have chosen a new note or instrument at this tick.
+    if ((channel.flags & kUpdateTrigger) != 0) {
+        return lookupChannelSound(module, channel).sample;
+    }
+    return sound.sample;
 }
 
 void processTick(Module& module) {
     const std::int32_t channels = activeChannels(module);
+    const bool deferred = module.behaviours.has(Behaviour::GlobalVolumeReachesAllChannels);
+    const std::int32_t globalVolumeBefore = module.globalVolume;
+    std::array<const Sample*, kMaxChannels> samples{};
     for (std::int32_t c = 0; c < channels; ++c) {
-        Channel& channel = playbackState().channels[static_cast<std::size_t>(c)];
-        const Cell& cell = cellAt(module, c);
-        const ChannelSound sound = lookupChannelSound(module, channel);
-        channel.volumeOffset = 0;
-        channel.periodOffset = 0;
-        channel.flags = 0;
-        stepInstrument(channel, sound.instrument);
-        volumeColumnLaterTick(channel, cell.volume);
-        effectLaterTick(channel, cell, sound.sample, sound.instrument, module);
-        autoVibrato(channel, sound.instrument);
-        applyChannel(channel, sound.sample, module);
+        const Sample& sample = processTickChannel(module, c);
+        samples[static_cast<std::size_t>(c)] = &sample;
+        if (!deferred) {
+            applyChannel(playbackState().channels[static_cast<std::size_t>(c)], sample, module);
+        }
+    }
+    if (deferred) {
+        applyChannels(module, samples, channels, globalVolumeBefore);
     }
 }
 
@@ -189,6 +282,7 @@ void startReplay(Module& module) {
         module.tickProcedure = &tick;
     }
     setBpm(module, module.defaultBpm);
+    module.behaviours = RuleSet::of(module.rules);
     PlaybackState& state = playbackState();
     for (std::size_t c = 0; c < state.channels.size(); ++c) {
         state.channels[c] = Channel{};

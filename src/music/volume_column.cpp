@@ -10,11 +10,13 @@ namespace {
 
 void slideVolumeDown(Channel& channel, std::int32_t amount) {
     channel.volume = channel.volume - amount < 0 ? 0 : channel.volume - amount;
+    channel.tremorSilenced = 0;
     channel.flags |= kUpdateVolume;
 }
 
 void slideVolumeUp(Channel& channel, std::int32_t amount) {
     channel.volume = channel.volume + amount > 64 ? 64 : channel.volume + amount;
+    channel.tremorSilenced = 0;
     channel.flags |= kUpdateVolume;
 }
 
@@ -31,6 +33,7 @@ void slidePanning(Channel& channel, std::int32_t amount) {
 void volumeColumnFirstTick(Channel& channel, std::uint8_t volumeByte) {
     if (volumeByte >= 0x10 && volumeByte <= 0x50) {
         channel.volume = volumeByte - 16;
+        channel.tremorSilenced = 0;
         channel.flags |= kUpdateVolume;
     }
     const std::int32_t low = volumeByte & 0x0F;

@@ -21,7 +21,7 @@
 namespace xmrender {
 namespace {
 
-constexpr const char* kUsage = "usage: xmrender [--seconds N] INPUT.xm OUTPUT.wav";
+constexpr const char* kUsage = "usage: xmrender [--seconds N] [--rules ft2|engine] INPUT.xm OUTPUT.wav";
 // Blocks as long as the audio output thread's, so that the file sounds exactly like the live output.
 constexpr std::int32_t kBlockFrames = (kSampleRate * 20 / 1000 + 3) & ~3;
 
@@ -82,10 +82,10 @@ std::optional<std::vector<std::uint8_t>> readFile(const std::string& path, std::
 }
 
 // Loads through MemoryFile, the way the presentation loads its embedded module.
-music::Module* loadFromMemory(const std::vector<std::uint8_t>& bytes) {
+music::Module* loadFromMemory(const std::vector<std::uint8_t>& bytes, music::PlaybackRules rules) {
     music::setFileCallbacks(music::memoryFileCallbacks());
     music::setMemoryFile(bytes.data(), static_cast<std::int32_t>(bytes.size()));
-    music::Module* module = music::loadModule("module", nullptr);
+    music::Module* module = music::loadModule("module", nullptr, rules);
     music::setMemoryFile(nullptr, 0);
     return module;
 }
@@ -98,6 +98,9 @@ void printHelp(std::ostream& out) {
         << "would start over (the first row it reaches a second time, pattern loops aside), or after\n"
         << "30 minutes.\n\n"
         << "  --seconds N  render N seconds (up to 21600, fractions allowed), looping as the song does\n"
+        << "  --rules R    ft2 (the default): play as FastTracker 2 does, for modules made in it and its\n"
+        << "               successors; engine: the engine's own rules, which the presentation's\n"
+        << "               soundtrack is written for\n"
         << "  --help       show this text\n\n"
         << "Exit status: 0 success, 1 unreadable or invalid module or unwritable output, 2 bad arguments.\n";
 }
@@ -125,6 +128,21 @@ std::optional<Options> parseArguments(const std::vector<std::string>& arguments,
             options.seconds = parseSeconds(value);
             if (!options.seconds) {
                 error = "--seconds wants a number of seconds above 0 and at most 21600, not '" + value + "'";
+                return std::nullopt;
+            }
+        } else if (a == "--rules" || a.rfind("--rules=", 0) == 0) {
+            std::string value;
+            if (a == "--rules") {
+                if (i + 1 >= arguments.size()) {
+                    error = "--rules needs a value";
+                    return std::nullopt;
+                }
+                value = arguments[++i];
+            } else {
+                value = a.substr(std::strlen("--rules="));
+            }
+            if (!music::parsePlaybackRules(value, options.rules)) {
+                error = "--rules wants ft2 or engine, not '" + value + "'";
                 return std::nullopt;
             }
         } else if (a.size() > 1 && a[0] == '-') {
@@ -210,7 +228,7 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         err << "xmrender: '" << options->input << "' is too large to be a module\n";
         return 1;
     }
-    music::Module* module = loadFromMemory(*bytes);
+    music::Module* module = loadFromMemory(*bytes, options->rules);
     if (module == nullptr) {
         err << "xmrender: '" << options->input << "' is not a playable XM module: " << music::lastLoadError() << "\n";
         return 1;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "music/module.h"
+#include "music/playback_rules.h"
 
 namespace xmrender {
 
@@ -23,6 +24,7 @@ struct Options {
     std::string input;
     std::string output;
     std::optional<double> seconds;  // none: once through the song
+    music::PlaybackRules rules = music::PlaybackRules::FastTracker2;
     bool help = false;
 };
 
