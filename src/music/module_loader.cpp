@@ -476,10 +476,11 @@ void Loader::readDetails(Instrument& instrument, graph::ByteReader& details) {
     instrument.vibratoDepth = b[12];
     instrument.vibratoRate = b[13];
     instrument.fadeout = static_cast<std::uint16_t>(details.readU16LE() << 1);
-    if (instrument.volumePointCount < 2) {
+    const std::uint8_t fewestPoints = rules_.has(Behaviour::SinglePointEnvelopes) ? 1 : 2;
+    if (instrument.volumePointCount < fewestPoints) {
         instrument.volumeType = 0;
     }
-    if (instrument.panningPointCount < 2) {
+    if (instrument.panningPointCount < fewestPoints) {
         instrument.panningType = 0;
     }
 }

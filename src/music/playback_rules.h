@@ -44,6 +44,9 @@ enum class Behaviour : std::uint32_t {
     // An instrument number without a note (or naming no instrument) resets the volume and panning to the
     // defaults of the sample playing; the new instrument takes over with the next note.
     InstrumentAtNextNote = 1u << 11,
+    // An envelope of a single point stays on, holding that point's value (the engine's loader switches
+    // it off).
+    SinglePointEnvelopes = 1u << 12,
 };
 
 class RuleSet {
@@ -64,7 +67,7 @@ public:
     constexpr bool operator==(const RuleSet&) const = default;
 
 private:
-    static constexpr std::uint32_t kAllBehaviours = (1u << 12) - 1;
+    static constexpr std::uint32_t kAllBehaviours = (1u << 13) - 1;
     explicit constexpr RuleSet(std::uint32_t bits) : bits_(bits) {}
     std::uint32_t bits_ = 0;
 };

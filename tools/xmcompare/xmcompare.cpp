@@ -1,6 +1,7 @@
 // Compares two renderings of one module (ours and a reference player's): length, overall level, the best
 // alignment, RMS-envelope correlation and spectral similarity per 50 ms block, and where they drift apart.
 // Usage: xmcompare OURS.wav REFERENCE.wav [LABEL]
+//        xmcompare --score A.wav B.wav   one line: the mean spectral similarity at the best alignment
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -195,6 +196,30 @@ double pearson(const std::vector<double>& a, const std::vector<double>& b) {
     return correlation(a, b, 0, 0, a.size());
 }
 
+// How alike two renderings sound, 0..1: the mean spectral cosine similarity of their 50 ms blocks (blocks
+// silent in both left out) at the alignment where their 5 ms envelopes correlate best.
+double score(const WavFile& aWav, const WavFile& bWav) {
+    const std::vector<double> a = monoOf(aWav);
+    const std::vector<double> b = monoOf(bWav);
+    const auto hop = static_cast<std::size_t>(kHopSeconds * aWav.rate);
+    const std::vector<double> envA = envelope(a, hop);
+    const std::vector<double> envB = envelope(b, hop);
+    double best = 0;
+    const std::ptrdiff_t lagHops =
+        bestLag(envA, envB, static_cast<std::ptrdiff_t>(1.0 / kHopSeconds), 0, envA.size(), best);
+    const BlockFigures f = compareBlocks(a, b, lagHops * static_cast<std::ptrdiff_t>(hop),
+                                         static_cast<std::size_t>(kBlockSeconds * aWav.rate));
+    double sum = 0;
+    std::size_t counted = 0;
+    for (double s : f.similarity) {
+        if (s >= 0) {
+            sum += s;
+            ++counted;
+        }
+    }
+    return counted != 0 ? sum / static_cast<double>(counted) : 1.0;
+}
+
 void report(const std::string& label, const WavFile& oursWav, const WavFile& refWav) {
     const std::vector<double> ours = monoOf(oursWav);
     const std::vector<double> ref = monoOf(refWav);
@@ -274,13 +299,15 @@ void report(const std::string& label, const WavFile& oursWav, const WavFile& ref
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool scoreOnly = argc == 4 && std::string(argv[1]) == "--score";
     if (argc < 3 || argc > 4) {
-        std::fprintf(stderr, "usage: xmcompare OURS.wav REFERENCE.wav [LABEL]\n");
+        std::fprintf(stderr, "usage: xmcompare OURS.wav REFERENCE.wav [LABEL]\n       xmcompare --score A.wav B.wav\n");
         return 2;
     }
+    const int first = scoreOnly ? 2 : 1;
     std::string error;
-    const WavFile ours = xmcompare::readWav(argv[1], error);
-    const WavFile ref = error.empty() ? xmcompare::readWav(argv[2], error) : WavFile{};
+    const WavFile ours = xmcompare::readWav(argv[first], error);
+    const WavFile ref = error.empty() ? xmcompare::readWav(argv[first + 1], error) : WavFile{};
     if (!error.empty()) {
         std::fprintf(stderr, "xmcompare: %s\n", error.c_str());
         return 1;
@@ -288,6 +315,10 @@ int main(int argc, char** argv) {
     if (ours.rate != ref.rate) {
         std::fprintf(stderr, "xmcompare: sample rates differ (%d and %d)\n", ours.rate, ref.rate);
         return 1;
+    }
+    if (scoreOnly) {
+        std::printf("%.4f\n", score(ours, ref));
+        return 0;
     }
     report(argc == 4 ? argv[3] : argv[1], ours, ref);
     return 0;
