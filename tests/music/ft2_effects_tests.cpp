@@ -76,12 +76,16 @@ TEST(Ft2Effects, GlobalVolumeReachesEveryChannelInItsTick) {
     EXPECT_NEAR(engine[26].level, levelOf(64, 16), 1e-3) << "and never hears the slide within the row";
 }
 
-// T21 on two rows, then a row without effect, then C30.
+// T21 on two rows, then a row without effect, C30, a volume byte, a note without and one with an
+// instrument.
 xmwriter::Song tremorSong() {
-    xmwriter::Song s = song(4);
+    xmwriter::Song s = song(8);
     s.patterns[0].at(0, 0) = {kC4, 1, 0, 29, 0x21};
     s.patterns[0].at(1, 0) = {0, 0, 0, 29, 0};
     s.patterns[0].at(3, 0) = {0, 0, 0, 12, 0x30};
+    s.patterns[0].at(4, 0) = {0, 0, 0x40, 0, 0};
+    s.patterns[0].at(5, 0) = {kC4, 0, 0, 0, 0};
+    s.patterns[0].at(7, 0) = {kC4, 1, 0, 0, 0};
     return s;
 }
 

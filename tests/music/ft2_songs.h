@@ -49,6 +49,8 @@ inline xmwriter::Instrument sineInstrument(std::uint8_t volume = 64, bool looped
 // One pattern of `rows` rows on `channels` channels, speed 6 at 125 BPM, one looped sine instrument.
 inline xmwriter::Song song(int rows, int channels = 1, int speed = 6) {
     xmwriter::Song song;
+    // Named as the tracker names its files, so that other players take them as its modules.
+    song.trackerName = "FastTracker v2.00";
     song.channels = channels;
     song.defaultSpeed = static_cast<std::uint16_t>(speed);
     song.patterns.emplace_back(rows, channels);
