@@ -1,7 +1,9 @@
 // xmrender: its arguments and exit codes, where a song rendered once through ends, and the WAV it writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -45,7 +47,7 @@ Rendered renderSong(const xmwriter::Song& song, std::optional<std::int64_t> fram
     const std::vector<std::uint8_t> bytes = xmwriter::writeXm(song);
     music::setFileCallbacks(music::memoryFileCallbacks());
     music::setMemoryFile(bytes.data(), static_cast<std::int32_t>(bytes.size()));
-    music::Module* module = music::loadModule("song", nullptr);
+    music::Module* module = music::loadModule("song", nullptr, music::PlaybackRules::FastTracker2);
     music::setMemoryFile(nullptr, 0);
     Rendered result;
     if (module == nullptr) {
@@ -98,6 +100,13 @@ TEST(XmrenderArguments, AcceptsFilesSecondsAndHelp) {
     auto joined = xmrender::parseArguments({"in.xm", "--seconds=120", "out.wav"}, error);
     ASSERT_TRUE(joined);
     EXPECT_EQ(joined->seconds, 120.0);
+    EXPECT_EQ(plain->rules, music::PlaybackRules::FastTracker2) << "modules people wrote play by the tracker's rules";
+    auto engine = xmrender::parseArguments({"--rules", "engine", "in.xm", "out.wav"}, error);
+    ASSERT_TRUE(engine);
+    EXPECT_EQ(engine->rules, music::PlaybackRules::Engine);
+    auto ft2 = xmrender::parseArguments({"--rules=ft2", "in.xm", "out.wav"}, error);
+    ASSERT_TRUE(ft2);
+    EXPECT_EQ(ft2->rules, music::PlaybackRules::FastTracker2);
     auto help = xmrender::parseArguments({"--help"}, error);
     ASSERT_TRUE(help);
     EXPECT_TRUE(help->help);
@@ -120,11 +129,14 @@ TEST(XmrenderArguments, BadArgumentsExitWithTwoAndTheUsage) {
         {"--seconds=5x", "a.xm", "b.wav"},
         {"--seconds", "99999", "a.xm", "b.wav"},
         {"--frobnicate", "a.xm", "b.wav"},
+        {"--rules", "it", "a.xm", "b.wav"},
+        {"a.xm", "b.wav", "--rules"},
     };
     for (const auto& arguments : bad) {
         std::string out, err;
         EXPECT_EQ(runTool(arguments, out, err), 2) << ::testing::PrintToString(arguments);
-        EXPECT_NE(err.find("usage: xmrender [--seconds N] INPUT.xm OUTPUT.wav"), std::string::npos);
+        EXPECT_NE(err.find("usage: xmrender [--seconds N] [--rules ft2|engine] INPUT.xm OUTPUT.wav"),
+                  std::string::npos);
         EXPECT_TRUE(out.empty());
     }
 }
@@ -175,6 +187,30 @@ TEST(XmrenderSong, PatternLoopRowsDoNotEndTheSong) {
     song.patterns[0].at(0, 1) = {0, 0, 0, 0x0E, 0x60};  // loop start
     song.patterns[0].at(1, 1) = {0, 0, 0, 0x0E, 0x62};  // rows 0 and 1 twice more
     EXPECT_EQ(renderSong(song).frames, (3 * 2 + 2 + 8) * kFramesPerRow);
+}
+
+// A note beside ED0 plays at once by the tracker's rules and never by the engine's.
+TEST(XmrenderFiles, RulesChooseHowTheModuleSounds) {
+    TempDir dir;
+    xmwriter::Song song = twoPatternSong();
+    song.patterns[0].at(0, 0) = {49, 1, 0, 14, 0xD0};
+    const std::vector<std::uint8_t> bytes = xmwriter::writeXm(song);
+    std::ofstream(dir.file("song.xm"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::string out, err;
+    const auto peakOf = [&](const std::vector<std::string>& rules) {
+        std::vector<std::string> arguments = rules;
+        arguments.insert(arguments.end(), {"--seconds", "0.1", dir.file("song.xm"), dir.file("song.wav")});
+        EXPECT_EQ(runTool(arguments, out, err), 0) << err;
+        std::ifstream in(dir.file("song.wav"), std::ios::binary);
+        const std::vector<std::uint8_t> wav((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        int peak = 0;
+        for (std::size_t at = 44; at + 1 < wav.size(); at += 2)
+            peak = std::max(peak, std::abs(static_cast<int>(static_cast<std::int16_t>(u16At(wav, at)))));
+        return peak;
+    };
+    EXPECT_GT(peakOf({}), 1000);
+    EXPECT_EQ(peakOf({"--rules", "engine"}), 0);
 }
 
 TEST(XmrenderFiles, WritesALittleEndianStereoWav) {
