@@ -19,7 +19,8 @@
 //
 // The module: the first argument that is not a --benchmark_ flag; otherwise the presentation's module
 // when the build has made it (build/data/velbry2007.xm); otherwise a module generated here (16 channels,
-// forward, ping-pong and unlooped samples, slides, vibrato and volume-column work). For a third-party
+// forward, ping-pong and unlooped samples, slides, vibrato and volume-column work). The presentation's
+// module plays by the engine's rules, every other by FastTracker 2's, as xmrender plays them. For a third-party
 // module, tools/compare-xm.sh fetches Debian's ri-li-data package, whose jeu1.xm has 26 channels and 116 s:
 //   build/release/bench/music_bench build/release/xmcompare/jeu1.xm
 #include <benchmark/benchmark.h>
@@ -61,6 +62,9 @@ struct Setup {
     std::filesystem::path folder;  // temporary, holds the module copy and every rendered file
     std::filesystem::path module;  // the copy the players read
     std::string description;
+    // As the presentation and xmrender play them: the soundtrack by the engine's rules, others by
+    // FastTracker 2's.
+    music::PlaybackRules rules = music::PlaybackRules::FastTracker2;
     std::vector<std::uint8_t> bytes;
 };
 
@@ -144,7 +148,10 @@ bool prepare(const std::string& argument) {
         s.description = argument;
     }
 #ifdef VELBRY_SONG_MODULE
-    if (!bytes && (bytes = readFile(VELBRY_SONG_MODULE))) s.description = VELBRY_SONG_MODULE;
+    if (!bytes && (bytes = readFile(VELBRY_SONG_MODULE))) {
+        s.description = VELBRY_SONG_MODULE;
+        s.rules = music::PlaybackRules::Engine;
+    }
 #endif
     if (!bytes) {
         bytes = generatedModule();
@@ -161,7 +168,7 @@ music::Module* loadModule() {
     const Setup& s = setup();
     music::setFileCallbacks(music::memoryFileCallbacks());
     music::setMemoryFile(s.bytes.data(), static_cast<std::int32_t>(s.bytes.size()));
-    music::Module* module = music::loadModule("module", nullptr);
+    music::Module* module = music::loadModule("module", nullptr, s.rules);
     music::setMemoryFile(nullptr, 0);
     return module;
 }
@@ -322,7 +329,8 @@ int main(int argc, char** argv) {
         }
     }
     if (!prepare(module)) return 1;
-    std::cout << "module: " << setup().description << "\n";
+    std::cout << "module: " << setup().description << " (rules " << music::playbackRulesName(setup().rules)
+              << ")\n";
     // The players' reference times, before anything else runs.
     xmpSeconds();
     openmptSeconds();
