@@ -198,4 +198,24 @@ TEST(Ft2Loader, SinglePointEnvelopeStaysOnAndMoreThanSixteenSamplesAreRefused) {
     EXPECT_EQ(music::lastLoadError(), "instrument 1 has 17 samples (above 16)");
 }
 
+// Every prefix of files in the layouts only these rules read loads soundly or fails, and plays.
+TEST(Ft2Loader, EveryTruncationOfTheTrackersLayoutsLoadsSoundlyOrFails) {
+    const xmwriter::Song s = richSong();
+    for (const Bytes& file : {olderVersion(s, 0x0103), olderVersion(s, 0x0102), withLongerHeaders(s)}) {
+        for (std::size_t length = 0; length <= file.size(); length += 7) {
+            const Bytes prefix = slice(file, 0, length);
+            const auto module = loaded(prefix, PlaybackRules::FastTracker2);
+            if (module == nullptr) {
+                continue;
+            }
+            music::preparePlayback(*module);
+            std::vector<float> mix(2 * kTickFrames);
+            std::vector<std::int16_t> pcm(2 * kTickFrames);
+            for (int t = 0; t < 20; ++t) {
+                music::renderBlock(*module, mix.data(), pcm.data(), kTickFrames);
+            }
+        }
+    }
+}
+
 }  // namespace

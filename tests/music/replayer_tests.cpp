@@ -321,8 +321,9 @@ TEST(ReplayerSafety, MalformedIndicesPlaySilenceWithoutReadingOutside) {
     }
 }
 
-// Random cells, instruments and envelopes: every voice a channel uses stays one of its two voices and
-// plays one of the module's samples (run under the sanitizer build to catch any stray read).
+// Random cells, instruments and envelopes, under both rule sets: every voice a channel uses stays one of
+// its two voices and plays one of the module's samples (run under the sanitizer build to catch any stray
+// read).
 TEST(ReplayerSafety, RandomSongsKeepChannelsOnTheirVoicesAndSamples) {
     std::mt19937 random(2007);
     const auto byte = [&random] { return static_cast<std::uint8_t>(random() & 0xFF); };
@@ -330,6 +331,7 @@ TEST(ReplayerSafety, RandomSongsKeepChannelsOnTheirVoicesAndSamples) {
         Module module = makeSong(1 + static_cast<int>(random() % 32), 3, 1 + static_cast<int>(random() % 64),
                                  {0, 1, 2, 5, 1}, static_cast<int>(random() % 8), 32 + byte(), (song & 1) != 0);
         module.restartPosition = static_cast<std::int16_t>(random() % 8);
+        module.rules = (song & 2) != 0 ? music::PlaybackRules::FastTracker2 : music::PlaybackRules::Engine;
         for (int i = 0; i < 4; ++i) {
             music::Sample& sample = addInstrument(module, {.length = 1 + static_cast<std::uint32_t>(random() % 4000),
                                                            .finetune = static_cast<std::int8_t>(byte()),
