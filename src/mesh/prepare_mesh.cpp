@@ -67,7 +67,8 @@ std::vector<bool> faceVertices(const Mesh& mesh) {
 }
 
 // Vertices that only lines use: unwelding keeps one copy of each after the faces' vertices, so that the
-// renumbered lines still find them.
+// renumbered lines still find them. (A vertex whose every face corner a seam split moved elsewhere is
+// kept the same way; the caller bounds those by the seam corners.)
 std::int64_t lineOnlyVertices(const Mesh& mesh) {
     std::vector<bool> used = faceVertices(mesh);
     std::int64_t extra = 0;
@@ -97,8 +98,8 @@ Status checkDrawList(std::int64_t count, const char* what) {
 Status checkPreparedVertices(const Mesh& mesh, const Plan& plan) {
     const std::int64_t seams = seamCorners(mesh);
     if (plan.flat) {
-        const std::int64_t unwelded =
-            3 * static_cast<std::int64_t>(mesh.faceCount()) + (plan.lineMode > 0 ? lineOnlyVertices(mesh) : 0);
+        const std::int64_t lineEnds = plan.lineMode > 0 ? lineOnlyVertices(mesh) + seams : 0;
+        const std::int64_t unwelded = 3 * static_cast<std::int64_t>(mesh.faceCount()) + lineEnds;
         if (unwelded > kMaxVertices) {
             return Status::refused("flat shading gives each of the " + std::to_string(mesh.faceCount()) +
                                    " faces three vertices of its own, " + std::to_string(unwelded) +

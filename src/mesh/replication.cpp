@@ -83,8 +83,8 @@ Status copyAlongPath(const Mesh& source, scene::VectorValue& path, std::int32_t 
     reserveFinal(result, total, !source.texCoords.empty(), !source.faceUvOffsets.empty());
     for (std::int32_t i = 0; i < count; ++i) {
         const math::Matrix4& frame = frames[static_cast<std::size_t>(i)];
-        appendTransformed(result, source,
-                          placement == PlacementMode::AlongFrame ? frame : placementMatrix(placement, frame.row(3), {}));
+        const bool ownFrame = placement == PlacementMode::AlongFrame;
+        appendTransformed(result, source, ownFrame ? frame : placementMatrix(placement, frame.row(3), {}));
     }
     return Status::done();
 }

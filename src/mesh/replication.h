@@ -1,6 +1,6 @@
 // Builds one new mesh out of several: copies placed along a path or on the vertices of another mesh, and
-// concatenation. The results hold positions, texture coordinates, faces, face offsets and lines; channels, normals and
-// edges are rebuilt by later stages.
+// concatenation. The results hold positions, texture coordinates, faces, face offsets and lines; channels,
+// normals and edges are rebuilt by later stages.
 #pragma once
 
 #include <cstdint>

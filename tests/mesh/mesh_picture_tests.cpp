@@ -36,7 +36,8 @@ float focal() { return 1.0f / std::tan(0.7853981852531433f / 2.0f); }
 // the scene's, looking along +z from the origin, the field of view horizontal.
 Vec4 rayThrough(double x, double y) {
     const double scale = 400.0 * focal();
-    return {static_cast<float>((x - kWidth / 2.0) / scale), static_cast<float>((kHeight / 2.0 - y) / scale), 1.0f, 0.0f};
+    return {static_cast<float>((x - kWidth / 2.0) / scale), static_cast<float>((kHeight / 2.0 - y) / scale), 1.0f,
+            0.0f};
 }
 
 // Where a camera-space point lands on screen.
@@ -173,7 +174,9 @@ TEST_F(MeshPictureTest, SpherifiedExtrudedLitObjectShowsEachFaceLitByItsNormal) 
         for (int x = 100; x < 700; x += 8) {
             std::optional<std::size_t> hits[5];
             const int offsets[5][2] = {{0, 0}, {-2, 0}, {2, 0}, {0, -2}, {0, 2}};
-            for (int k = 0; k < 5; ++k) hits[k] = nearestHit(triangles, rayThrough(x + offsets[k][0], y + offsets[k][1]));
+            for (int k = 0; k < 5; ++k) {
+                hits[k] = nearestHit(triangles, rayThrough(x + offsets[k][0], y + offsets[k][1]));
+            }
             const bool same = std::all_of(hits, hits + 5, [&](const auto& h) { return h == hits[0]; });
             if (!same) continue;
             if (!hits[0]) {
@@ -252,7 +255,8 @@ TEST_F(MeshPictureTest, SpriteCloudSquaresAreSizedAndFadedByChannels) {
         }
         for (std::size_t j = 0; j < squares.size(); ++j) {
             const double reach = squares[i].half + squares[j].half + 3.0;
-            if (j != i && std::fabs(squares[i].x - squares[j].x) < reach && std::fabs(squares[i].y - squares[j].y) < reach) {
+            if (j != i && std::fabs(squares[i].x - squares[j].x) < reach &&
+                std::fabs(squares[i].y - squares[j].y) < reach) {
                 return true;
             }
         }
