@@ -338,6 +338,20 @@ TEST_F(InstanceTest, SpritesKeepPositionsInMemoryAndDrawOneSquarePerVertex) {
             EXPECT_EQ(c.color, 0x80FFFFFFu);
         }
     }
+
+    // Points without faces faded by a face channel: it holds no value for them, and they are transparent.
+    Mesh* points = store.make<Mesh>();
+    points->positions.pushBack({0, 0, 0, 1});
+    points->positions.pushBack({1, 0, 0, 1});
+    mesh::ObjectInstance* cloud = instance(*points, scene::makeSpriteMaterial(store, image, 0.25f, 0, 5, 1));
+    backend.device()->userPrimitives.clear();
+    cloud->render(0.0f, scene::RenderPass::Late);
+    ASSERT_EQ(squares.size(), 2u);
+    for (const auto& square : squares) {
+        QuadVertex first;
+        std::memcpy(&first, square.vertices.data(), sizeof(first));
+        EXPECT_EQ(first.color, 0x00FFFFFFu);
+    }
 }
 
 TEST_F(InstanceTest, MeshesThatCouldNotBeDrawnAreRefusedUnchanged) {
