@@ -127,6 +127,7 @@ private:
     graph::ByteReader instrumentHeader(std::array<std::uint8_t, kFullInstrumentHeaderBytes>& buffer,
                                        std::int64_t& next);
     bool parseInstruments();
+    bool startInstrument(Instrument& instrument, std::int32_t index, std::uint16_t count);
     bool parseInstrument(Instrument& instrument, std::int32_t index);
     bool parseInstrumentFromFile(Instrument& instrument, std::int32_t index);
     void readDetails(Instrument& instrument);
@@ -333,6 +334,17 @@ bool Loader::parseInstruments() {
     return true;
 }
 
+// Refuses more samples than an instrument holds; otherwise every slot starts on the empty sample.
+bool Loader::startInstrument(Instrument& instrument, std::int32_t index, std::uint16_t count) {
+    if (count > kMaxSamples) {
+        return fail("instrument " + std::to_string(index + 1) + " has " + std::to_string(count) +
+                    " samples (above 16)");
+    }
+    instrument.samples.fill(&emptySample());
+    instrument.sampleCount = count;
+    return true;
+}
+
 bool Loader::parseInstrument(Instrument& instrument, std::int32_t index) {
     const std::int32_t start = in_.tell();
     std::array<std::uint8_t, kInstrumentStartBytes> buffer{};
@@ -340,12 +352,9 @@ bool Loader::parseInstrument(Instrument& instrument, std::int32_t index) {
     const std::int64_t next = static_cast<std::int64_t>(start) + header.readU32LE();
     header.skip(23);  // name and type byte
     const std::uint16_t count = header.readU16LE();
-    if (count > kMaxSamples) {
-        return fail("instrument " + std::to_string(index + 1) + " has " + std::to_string(count) +
-                    " samples (above 16)");
+    if (!startInstrument(instrument, index, count)) {
+        return false;
     }
-    instrument.samples.fill(&emptySample());
-    instrument.sampleCount = count;
     if (count > 0) {
         readDetails(instrument);
     }
@@ -391,12 +400,9 @@ bool Loader::parseInstrumentFromFile(Instrument& instrument, std::int32_t index)
     graph::ByteReader header = instrumentHeader(buffer, next);
     header.skip(23);  // name and type byte
     const std::uint16_t count = header.readU16LE();
-    if (count > kMaxSamples) {
-        return fail("instrument " + std::to_string(index + 1) + " has " + std::to_string(count) +
-                    " samples (above 16)");
+    if (!startInstrument(instrument, index, count)) {
+        return false;
     }
-    instrument.samples.fill(&emptySample());
-    instrument.sampleCount = count;
     std::uint32_t sampleHeaderSize = 0;
     if (count > 0) {
         sampleHeaderSize = header.readU32LE();

@@ -9,10 +9,6 @@ namespace {
 
 using namespace ft2_songs;
 
-constexpr double kSilent = 1e-4;
-
-bool sounds(const Tick& tick) { return tick.level > 0.01; }
-
 // C-4 with E5F, then C-4 alone.
 xmwriter::Song finetuneSong() {
     xmwriter::Song s = song(4);

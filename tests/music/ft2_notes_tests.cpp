@@ -10,10 +10,6 @@ namespace {
 
 using namespace ft2_songs;
 
-constexpr double kSilent = 1e-4;
-
-bool sounds(const Tick& tick) { return tick.level > 0.01; }
-
 // Row 0 starts a long unlooped sine; row 1 repeats the note with an offset past the sample's end; row 3
 // remembers an offset without a note, and row 4 starts the note plainly.
 xmwriter::Song offsetSong() {

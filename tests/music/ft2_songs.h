@@ -115,6 +115,10 @@ inline std::vector<Tick> play(const xmwriter::Song& song, const std::string& nam
     return heard;
 }
 
+// Below this peak level a tick is silent; above 0.01 a note clearly sounds.
+constexpr double kSilent = 1e-4;
+inline bool sounds(const Tick& tick) { return tick.level > 0.01; }
+
 // Cents between two frequencies.
 inline double cents(double frequency, double reference) { return 1200.0 * std::log2(frequency / reference); }
 

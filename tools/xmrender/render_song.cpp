@@ -105,6 +105,26 @@ void printHelp(std::ostream& out) {
         << "Exit status: 0 success, 1 unreadable or invalid module or unwritable output, 2 bad arguments.\n";
 }
 
+// "--name VALUE" or "--name=VALUE".
+bool isOption(const std::string& argument, const std::string& name) {
+    return argument == name || argument.rfind(name + "=", 0) == 0;
+}
+
+// The option's value, from the same argument or the next (which it then consumes).
+bool optionValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
+                 std::string& value, std::string& error) {
+    if (arguments[i] != name) {
+        value = arguments[i].substr(name.size() + 1);
+        return true;
+    }
+    if (i + 1 >= arguments.size()) {
+        error = name + " needs a value";
+        return false;
+    }
+    value = arguments[++i];
+    return true;
+}
+
 }  // namespace
 
 std::optional<Options> parseArguments(const std::vector<std::string>& arguments, std::string& error) {
@@ -114,33 +134,17 @@ std::optional<Options> parseArguments(const std::vector<std::string>& arguments,
         const std::string& a = arguments[i];
         if (a == "--help" || a == "-h") {
             options.help = true;
-        } else if (a == "--seconds" || a.rfind("--seconds=", 0) == 0) {
+        } else if (isOption(a, "--seconds")) {
             std::string value;
-            if (a == "--seconds") {
-                if (i + 1 >= arguments.size()) {
-                    error = "--seconds needs a value";
-                    return std::nullopt;
-                }
-                value = arguments[++i];
-            } else {
-                value = a.substr(std::strlen("--seconds="));
-            }
+            if (!optionValue(arguments, i, "--seconds", value, error)) return std::nullopt;
             options.seconds = parseSeconds(value);
             if (!options.seconds) {
                 error = "--seconds wants a number of seconds above 0 and at most 21600, not '" + value + "'";
                 return std::nullopt;
             }
-        } else if (a == "--rules" || a.rfind("--rules=", 0) == 0) {
+        } else if (isOption(a, "--rules")) {
             std::string value;
-            if (a == "--rules") {
-                if (i + 1 >= arguments.size()) {
-                    error = "--rules needs a value";
-                    return std::nullopt;
-                }
-                value = arguments[++i];
-            } else {
-                value = a.substr(std::strlen("--rules="));
-            }
+            if (!optionValue(arguments, i, "--rules", value, error)) return std::nullopt;
             if (!music::parsePlaybackRules(value, options.rules)) {
                 error = "--rules wants ft2 or engine, not '" + value + "'";
                 return std::nullopt;
