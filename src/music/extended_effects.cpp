@@ -67,7 +67,9 @@ void startDelayedRow(EffectCall& call) {
     const bool note = cell.note != 0;
     if (note) {
         channel.note = static_cast<std::uint8_t>(cell.note - 1);
-        channel.instrument = channel.selectedInstrument;
+        if (rules.has(Behaviour::InstrumentAtNextNote)) {
+            channel.instrument = channel.selectedInstrument;
+        }
     } else if (channel.notePeriod == 0) {
         return;  // no note has played on this channel yet
     }
