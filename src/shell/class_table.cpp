@@ -4,6 +4,7 @@
 #include <array>
 
 #include "graph/checked_constructor.h"
+#include "mesh/mesh_classes.h"
 #include "music/music.h"
 #include "scene/camera.h"
 #include "scene/constant_vector.h"
@@ -61,6 +62,18 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     table[slot(ClassIndex::Text)] = &constructChecked<"Text", texture::makeText>;
     table[slot(ClassIndex::Combine)] = &constructChecked<"Combine", texture::makeCombine>;
     table[slot(ClassIndex::Noise)] = &constructChecked<"Noise", texture::makeNoise>;
+    table[slot(ClassIndex::Cube)] = &constructChecked<"Cube", mesh::makeCube>;
+    table[slot(ClassIndex::Spherify)] = &constructChecked<"Spherify", mesh::makeSpherify>;
+    table[slot(ClassIndex::Smooth)] = &constructChecked<"Smooth", mesh::makeSmooth>;
+    table[slot(ClassIndex::RandomScale)] = &constructChecked<"RandomScale", mesh::makeRandomScale>;
+    table[slot(ClassIndex::ChannelOp)] = &constructChecked<"ChannelOp", mesh::makeChannelOp>;
+    table[slot(ClassIndex::MeshCopy)] = &constructChecked<"MeshCopy", mesh::makeMeshCopy>;
+    table[slot(ClassIndex::FaceChannelFromVertices)] =
+        &constructChecked<"FaceChannelFromVertices", mesh::makeFaceChannelFromVertices>;
+    table[slot(ClassIndex::Extrude)] = &constructChecked<"Extrude", mesh::makeExtrude>;
+    table[slot(ClassIndex::ScaleByChannel)] = &constructChecked<"ScaleByChannel", mesh::makeScaleByChannel>;
+    table[slot(ClassIndex::CopyToVertices)] = &constructChecked<"CopyToVertices", mesh::makeCopyToVertices>;
+    table[slot(ClassIndex::MergeMeshes)] = &constructChecked<"MergeMeshes", mesh::makeMergeMeshes>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     table[slot(ClassIndex::Demo)] = &constructChecked<"Demo", makeDemo>;

@@ -96,8 +96,9 @@ TEST(TextureRecords, RecordsThatCannotBeBuiltStopTheBuildWithTheirReason) {
         {"float size", [](ScriptWriter& w) {
              w.record(classOf(ClassIndex::Canvas)).real(8.0f).integer(8).integer(0).end();
          }, "Canvas: argument 1 must be an integer"},
-        {"operator on nothing", [](ScriptWriter& w) { gradient(w.record(classOf(ClassIndex::Cube)).end(), 0, -1); },
-         "Gradient: argument 1 must be a reference to a Canvas"},
+        {"operator on a mesh", [](ScriptWriter& w) {
+             gradient(w.record(classOf(ClassIndex::Cube)).zero().real(1.0f).end(), 0, -1);
+         }, "Gradient: argument 1 must be a reference to a Canvas"},
         {"operator on tag 0", [](ScriptWriter& w) {
              w.record(classOf(ClassIndex::Noise)).zero().integer(1).real(0.0f).integer(6).integer(-1).end();
          }, "Noise: argument 1 must be a reference to a Canvas"},
