@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     }
     std::ifstream in(argv[1], std::ios::binary);
     const std::vector<std::uint8_t> module((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.eof() || module.empty()) {
+    if (!in || module.empty()) {
         std::fprintf(stderr, "samplescript: cannot read %s\n", argv[1]);
         return 1;
     }

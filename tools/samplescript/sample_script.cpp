@@ -87,19 +87,27 @@ std::vector<std::uint8_t> sampleScript(std::span<const std::uint8_t> module, flo
     Records records;
     testsupport::ScriptWriter& w = records.writer();
 
-    // The background: blue-violet noise over a vertical ramp, drifting slowly in a circle.
-    std::int32_t canvas = 0;
+    // The background: a blue-violet ramp brightened by grey noise, drifting slowly in a circle.
+    std::int32_t rampCanvas = 0;
     std::int32_t ramp = 0;
+    std::int32_t noiseCanvas = 0;
     std::int32_t noise = 0;
+    std::int32_t combined = 0;
     std::int32_t background = 0;
     std::int32_t drift = 0;
-    records.begin(ClassIndex::Canvas, canvas).integer(8).integer(8).integer(static_cast<std::int32_t>(0xFF000000)).end();
+    const auto black = static_cast<std::int32_t>(0xFF000000);
+    records.begin(ClassIndex::Canvas, rampCanvas).integer(8).integer(8).integer(black).end();
     records.begin(ClassIndex::Gradient, ramp)
-        .ref(records.back(canvas)).integer(1).integer(static_cast<std::int32_t>(0xFF101848))
-        .integer(static_cast<std::int32_t>(0xFF401040)).integer(0).integer(0).integer(0).integer(256)
+        .ref(records.back(rampCanvas)).integer(1).integer(static_cast<std::int32_t>(0xFF182070))
+        .integer(static_cast<std::int32_t>(0xFF601850)).integer(0).integer(0).integer(0).integer(256)
         .integer(kAllChannels).real(1.0f).end();
-    records.begin(ClassIndex::Noise, noise).ref(records.back(ramp)).integer(32).real(1.5f).integer(2007).integer(0).end();
-    records.begin(ClassIndex::TextureUpload, background).ref(records.back(noise)).end();
+    records.begin(ClassIndex::Canvas, noiseCanvas).integer(8).integer(8).integer(black).end();
+    records.begin(ClassIndex::Noise, noise)
+        .ref(records.back(noiseCanvas)).integer(64).real(1.0f).integer(2007).integer(kAllChannels).end();
+    records.begin(ClassIndex::Combine, combined)
+        .ref(records.back(ramp)).ref(records.back(noise)).integer(1).integer(0).real(0.35f).integer(kAllChannels)
+        .end();
+    records.begin(ClassIndex::TextureUpload, background).ref(records.back(combined)).end();
     records.begin(ClassIndex::OrbitPath, drift).integer(0).real(0.25f).real(0.0f).real(40.0f).end();
 
     const std::int32_t title = textTexture(records, 9, 7, "velbry2007", 24, 16, 96, 7);

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "device/device_state.h"
+#include "platform/audio_factory.h"
 #include "platform/device_factory.h"
 #include "platform/headless/capture_output.h"
 #include "platform/headless/file_output.h"
@@ -54,6 +55,12 @@ public:
 
     // False after saying why.
     bool startUp() {
+        // The music starts as it does in a window, on a device that plays nothing: the soundtrack of a
+        // capture is rendered on its own, and no message says that there is no sound.
+        std::string error;
+        if (!platform::selectAudioDevice("offline", error)) {
+            fail(error);
+        }
         shell::SetupOptions options = run_.commandLine.setup.value_or(shell::SetupOptions{});
         options.fullscreen = false;
         if (presentation_.startUp(options)) {
