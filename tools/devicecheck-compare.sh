@@ -64,36 +64,9 @@ for exe in "$native_exe" "$windows_exe"; do
 done
 
 # --- virtual display and Wine ------------------------------------------------------------------------
-xvfb_pid=""
-cleanup() {
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
-
-if [ -z "${DISPLAY:-}" ]; then
-  display=""
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display="$n"; break; fi
-  done
-  [ -n "$display" ] || { log "no free X display number between :90 and :140"; exit 1; }
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 1 50); do
-    [ -e "/tmp/.X11-unix/X$display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || { log "Xvfb :$display did not start"; exit 1; }
-    sleep 0.1
-  done
-  export DISPLAY=":$display"
-  log "started Xvfb on $DISPLAY"
-fi
-
-wine_bin="$(command -v wine64 || true)"
-[ -n "$wine_bin" ] || wine_bin=/usr/lib/wine/wine64
-[ -x "$wine_bin" ] || { log "wine64 not found"; exit 1; }
-export WINEDEBUG=-all
-# No Mono or Gecko: a fresh prefix would otherwise offer to install them in a dialog nobody sees.
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export WINEPREFIX="${WINEPREFIX:-$windows_dir/wineprefix}"
+. "$root/tools/lib/wine-display.sh"
+wine_display_start devicecheck-compare || exit 1
+wine_environment "$windows_dir" || exit 1
 if [ ! -d "$WINEPREFIX" ]; then
   log "initialising the Wine prefix $WINEPREFIX (first run, takes a while)"
 fi

@@ -194,6 +194,9 @@ double ProgressLine::finish(std::int64_t framesDone) {
 void ProgressLine::print(std::int64_t framesDone, bool force) {
     const double now = nowSeconds();
     const std::int64_t tenth = framesDone * 10 / total_;
+    if (framesDone == lastPrinted_) {
+        return;
+    }
     if (!force) {
         if (terminal_ && now - lastPrintSeconds_ < 0.25) {
             return;
@@ -204,6 +207,7 @@ void ProgressLine::print(std::int64_t framesDone, bool force) {
     }
     lastPrintSeconds_ = now;
     lastTenth_ = tenth;
+    lastPrinted_ = framesDone;
     const double elapsed = now - startSeconds_;
     const double fps = elapsed > 0.0 ? static_cast<double>(framesDone) / elapsed : 0.0;
     const double left = fps > 0.0 ? static_cast<double>(total_ - framesDone) / fps : 0.0;

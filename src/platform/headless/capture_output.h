@@ -52,6 +52,7 @@ private:
     double startSeconds_;
     double lastPrintSeconds_ = -1.0;
     std::int64_t lastTenth_ = -1;
+    std::int64_t lastPrinted_ = -1;
 };
 
 }  // namespace headless

@@ -15,8 +15,7 @@ namespace {
 
 void printStats(const shell::PresentationStats& stats) {
     if (!stats.firstFrameMs) {
-        std::fprintf(stderr, "velbry2007: no frame was drawn\n");
-        return;
+        return;  // nothing ran: the dialog was cancelled or the start-up failed
     }
     const std::uint32_t loading = *stats.firstFrameMs - stats.startMs;
     const std::uint32_t running = stats.endMs - *stats.firstFrameMs;
