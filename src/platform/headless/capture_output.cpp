@@ -157,11 +157,12 @@ std::unique_ptr<CaptureOutput> openVideo(const std::string& ffmpeg, const std::s
     std::signal(SIGPIPE, SIG_IGN);
 #endif
     const std::string part = partPathFor(path);
+    const std::string sound =
+        soundtrackWav.empty() ? std::string() : " -i " + quoteArgument(soundtrackWav) + " -c:a aac -b:a 192k";
     std::string command = quoteArgument(ffmpeg) + " -nostdin -loglevel error -y -f rawvideo -pixel_format bgr0" +
                           " -video_size " + std::to_string(width) + "x" + std::to_string(height) + " -framerate " +
-                          std::to_string(fps) + " -i - -i " + quoteArgument(soundtrackWav) +
-                          " -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest"
-                          " -movflags +faststart -f mp4 " +
+                          std::to_string(fps) + " -i -" + sound +
+                          " -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p -movflags +faststart -f mp4 " +
                           quoteArgument(part);
 #ifdef _WIN32
     // cmd.exe drops the first and the last quote of a command line that starts with one.

@@ -30,8 +30,8 @@ std::string sequenceFramePath(const std::string& directory, std::int64_t index);
 // The ffmpeg program on the PATH, or empty.
 std::string findFfmpeg();
 
-// Starts ffmpeg reading 800 x 500 (or the first frame's size) raw frames at fps from a pipe, with the WAV
-// file as its sound, writing an H.264/AAC MP4 to path when finished.
+// Starts ffmpeg reading width x height raw frames at fps from a pipe, with the WAV file as its sound (none
+// when empty), writing an H.264/AAC MP4 to path when finished.
 std::unique_ptr<CaptureOutput> openVideo(const std::string& ffmpeg, const std::string& path, int fps, int width,
                                          int height, const std::string& soundtrackWav, std::string& error);
 

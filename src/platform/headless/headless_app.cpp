@@ -21,7 +21,16 @@
 namespace headless {
 namespace {
 
+constexpr int kFrameWidth = 800;
+constexpr int kFrameHeight = 500;
+
 void fail(const std::string& message) { std::fprintf(stderr, "velbry2007: %s\n", message.c_str()); }
+
+std::string seconds(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
 
 // The frame as the screen shows it: with the Bigscreen option the ramp a full-screen device would load.
 bool readFrame(bool bigscreen, Frame& frame, std::string& error) {
@@ -95,7 +104,7 @@ bool endTimeUsable(HeadlessSession& session) {
     if (std::isfinite(end) && end >= 0.0f && end <= shell::kMaxFrameSeconds) {
         return true;
     }
-    fail("the presentation's end time (" + std::to_string(end) + " s) is not a usable length");
+    fail("the presentation's end time (" + seconds(end) + " s) is not a usable length");
     session.presentation().tearDown();
     return false;
 }
@@ -111,8 +120,8 @@ int renderOneFrame(const HeadlessRun& run) {
     const auto targetMs = static_cast<std::uint32_t>(std::llround(line.frameSeconds * 1000.0));
     const float target = shell::presentationTime(targetMs, 0);
     if (target > root.endTime()) {
-        fail("--frame " + std::to_string(line.frameSeconds) + " is after the end of the presentation (" +
-             std::to_string(root.endTime()) + " s)");
+        fail("--frame " + seconds(line.frameSeconds) + " is after the end of the presentation (" +
+             seconds(root.endTime()) + " s)");
         session.presentation().tearDown();
         return 2;
     }
@@ -176,11 +185,55 @@ bool isVideoTarget(const std::string& target) {
     return extension == ".mp4" || extension == ".MP4";
 }
 
+// The soundtrack a video is made with, rendered beside the target and removed when the video is done.
+class TemporarySoundtrack {
+public:
+    explicit TemporarySoundtrack(std::string path) : path_(std::move(path)) {}
+    ~TemporarySoundtrack() {
+        std::error_code code;
+        std::filesystem::remove(path_, code);
+    }
+    TemporarySoundtrack(const TemporarySoundtrack&) = delete;
+    TemporarySoundtrack& operator=(const TemporarySoundtrack&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// The capture's output: the video (after its soundtrack, which ffmpeg reads as its second input) or the
+// folder of frames with soundtrack.wav. Null after saying why.
+std::unique_ptr<CaptureOutput> openCaptureOutput(const shell::CommandLine& line, const std::string& ffmpeg,
+                                                 const music::Music* music, std::int64_t soundFrames,
+                                                 std::optional<TemporarySoundtrack>& videoSound) {
+    std::string error;
+    std::unique_ptr<CaptureOutput> output;
+    if (ffmpeg.empty()) {
+        output = openPngSequence(line.output, error);
+        const std::string wav = (std::filesystem::path(line.output) / "soundtrack.wav").string();
+        if (output != nullptr && music != nullptr && !writeSoundtrackWav(*music, soundFrames, wav, error)) {
+            output.reset();
+        }
+    } else {
+        std::string wav;
+        if (music != nullptr) {
+            videoSound.emplace(partPathFor(line.output) + ".wav");
+            wav = videoSound->path();
+        }
+        if (wav.empty() || writeSoundtrackWav(*music, soundFrames, wav, error)) {
+            output = openVideo(ffmpeg, line.output, line.fps, kFrameWidth, kFrameHeight, wav, error);
+        }
+    }
+    if (output == nullptr) {
+        fail(error);
+    }
+    return output;
+}
+
 int capture(const HeadlessRun& run) {
     const shell::CommandLine& line = run.commandLine;
-    const bool video = isVideoTarget(line.output);
     std::string ffmpeg;
-    if (video) {
+    if (isVideoTarget(line.output)) {
         ffmpeg = findFfmpeg();
         if (ffmpeg.empty()) {
             fail("--capture " + line.output +
@@ -190,27 +243,14 @@ int capture(const HeadlessRun& run) {
         }
     }
     HeadlessSession session(run);
-    if (!session.startUp()) {
+    if (!session.startUp() || !endTimeUsable(session)) {
         return 1;
     }
     shell::Demo& root = session.root();
-    if (!endTimeUsable(session)) {
-        return 1;
-    }
-    std::string error;
-    const std::int64_t soundFrames = soundtrackFrames(root.endTime());
-    // The video takes the soundtrack as its second input, so it is rendered first, beside the target.
-    const std::string soundtrack =
-        video ? partPathFor(line.output) + ".wav"
-              : (std::filesystem::path(line.output) / "soundtrack.wav").string();
-    std::unique_ptr<CaptureOutput> output = video ? nullptr : openPngSequence(line.output, error);
-    const bool haveSound = root.music() == nullptr ||
-                           (error.empty() && writeSoundtrackWav(*root.music(), soundFrames, soundtrack, error));
-    if (video && haveSound) {
-        output = openVideo(ffmpeg, line.output, line.fps, 800, 500, soundtrack, error);
-    }
-    if (output == nullptr || !haveSound) {
-        fail(error);
+    std::optional<TemporarySoundtrack> videoSound;
+    std::unique_ptr<CaptureOutput> output =
+        openCaptureOutput(line, ffmpeg, root.music(), soundtrackFrames(root.endTime()), videoSound);
+    if (output == nullptr) {
         session.presentation().tearDown();
         return 1;
     }
@@ -218,13 +258,9 @@ int capture(const HeadlessRun& run) {
     CaptureObserver observer(session, *output, line.fps, total);
     session.presentation().runFrames(&observer);
     const double fps = observer.finish();
-    error = observer.error();
+    std::string error = observer.error();
     const bool finished = error.empty() && observer.frames() == total && output->finish(error);
     output.reset();
-    if (video) {
-        std::error_code code;
-        std::filesystem::remove(soundtrack, code);
-    }
     session.presentation().tearDown();
     if (!finished) {
         fail(error.empty() ? "the capture ended early" : error);
