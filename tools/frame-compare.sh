@@ -50,7 +50,7 @@ done
 out_dir="${out_dir:-$windows_dir/frame-compare}"
 jobs="${VELBRY_JOBS:-2}"
 log() { echo "frame-compare: $*" >&2; }
-. "$root/tools/lib/wine-display.sh"
+. "$root/tools/lib/windows-compare.sh"
 
 if [ "$build" -eq 1 ]; then
   [ -f "$native_dir/build.ninja" ] ||
@@ -73,9 +73,7 @@ wine_environment "$windows_dir" || exit 1
 
 rm -rf "$out_dir"
 mkdir -p "$out_dir/soft" "$out_dir/d3d9" "$out_dir/diff"
-below=0
 count=0
-worst=""
 printf '%-10s %10s\n' "time (s)" "PSNR (dB)"
 for t in $times; do
   count=$((count + 1))
@@ -85,21 +83,12 @@ for t in $times; do
     { cat "$out_dir/soft.log" >&2; log "the software frame at $t s failed"; exit 1; }
   timeout 900 "$wine_bin" "$windows_exe" --frame "$t" --out "$d3d9_png" >>"$out_dir/d3d9.log" 2>&1 ||
     { cat "$out_dir/d3d9.log" >&2; log "the Direct3D 9 frame at $t s under Wine failed"; exit 1; }
-  # compare prints the metric on stderr and exits 1 when the images differ.
-  psnr="$(compare -metric PSNR "$soft_png" "$d3d9_png" null: 2>&1 || true)"
-  psnr="${psnr%% *}"
-  compare "$soft_png" "$d3d9_png" "$out_dir/diff/$t.png" 2>/dev/null || true
-  mark=""
-  if awk -v p="$psnr" -v t="$threshold" 'BEGIN { exit !(p != "inf" && p + 0 < t + 0) }'; then
-    mark="  BELOW $threshold"
-    below=$((below + 1))
-  fi
-  if [ "$psnr" != "inf" ] && { [ -z "$worst" ] || awk -v p="$psnr" -v w="${worst%% *}" 'BEGIN { exit !(p + 0 < w + 0) }'; }; then
-    worst="$psnr dB at $t s"
-  fi
-  printf '%-10s %10s%s\n' "$t" "$psnr" "$mark"
+  psnr_row 10 "$t" "$soft_png" "$d3d9_png" "$out_dir/diff/$t.png"
 done
-echo "summary: $count frames, $below below $threshold dB${worst:+, lowest $worst}; images and differences in $out_dir"
+below=$psnr_below
+lowest=""
+[ -z "$psnr_worst_name" ] || lowest=", lowest $psnr_worst dB at $psnr_worst_name s"
+echo "summary: $count frames, $below below $threshold dB$lowest; images and differences in $out_dir"
 if [ "$strict" -eq 1 ] && [ "$below" -gt 0 ]; then
   exit 1
 fi

@@ -231,13 +231,26 @@ std::string usageText() {
 std::string helpText() {
     std::string text = "velbry2007: the invitation, 120 seconds of real-time pictures and music.\n\n" + usageText() +
                        "\nWithout options the setup dialog asks for the display options first.\n\noptions:\n";
+    constexpr std::size_t kHelpColumn = 28;
+    constexpr std::size_t kLineWidth = 100;
     for (const OptionSpec& option : kOptions) {
-        std::string left = "  " + std::string(option.name);
+        std::string line = "  " + std::string(option.name);
         if (!option.valueName.empty()) {
-            left += " " + std::string(option.valueName);
+            line += " " + std::string(option.valueName);
         }
-        left.resize(std::max<std::size_t>(left.size() + 2, 28), ' ');
-        text += left + std::string(option.help) + "\n";
+        line.resize(std::max(line.size() + 2, kHelpColumn), ' ');
+        // The help text wrapped at word boundaries, continued under its first line.
+        std::string_view help = option.help;
+        while (line.size() + help.size() > kLineWidth) {
+            const std::size_t cut = help.rfind(' ', kLineWidth - line.size());
+            if (cut == std::string_view::npos) {
+                break;
+            }
+            text += line + std::string(help.substr(0, cut)) + "\n";
+            line.assign(kHelpColumn, ' ');
+            help.remove_prefix(cut + 1);
+        }
+        text += line + std::string(help) + "\n";
     }
     text += "\nDuring the presentation Escape or closing the window ends it.\n"
             "Exit status: 0 success, 1 an output or the presentation failed, 2 bad options.\n";
