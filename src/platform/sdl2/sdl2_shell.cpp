@@ -38,12 +38,18 @@ Sdl2Shell::~Sdl2Shell() {
 
 bool Sdl2Shell::createWindow(bool fullscreen) {
     Uint32 flags = SDL_WINDOW_SHOWN;
+    SDL_Rect area{static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED), kWindowWidth,
+                  kWindowHeight};
     if (fullscreen) {
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        // A borderless window the size of the screen, as a pop-up over the whole screen would be; it covers
+        // the screen also where no window manager takes the full-screen request.
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+        if (SDL_GetDisplayBounds(0, &area) != 0) {
+            area = {0, 0, kWindowWidth, kFullscreenHeight};
+        }
     }
     const std::string title(shell::kSetupDialogCaption);
-    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWindowWidth,
-                               kWindowHeight, flags);
+    window_ = SDL_CreateWindow(title.c_str(), area.x, area.y, area.w, area.h, flags);
     if (window_ == nullptr) {
         std::fprintf(stderr, "velbry2007: cannot create the window: %s\n", SDL_GetError());
         return false;
