@@ -21,10 +21,6 @@ if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${velbry_host_xmbuild} ${velbry_host_samplescript}
     INSTALL_COMMAND "")
-  # tools/xmbuild takes a ready host xmbuild from this variable.
-  if(NOT VELBRY_HOST_XMBUILD)
-    set(VELBRY_HOST_XMBUILD ${velbry_host_xmbuild})
-  endif()
 endif()
 
 # velbry_host_tool(TARGET COMMAND_VAR DEPENDS_VAR): sets COMMAND_VAR to what runs the program TARGET on

@@ -9,6 +9,7 @@
 #include "music/block_renderer.h"
 #include "music/file_callbacks.h"
 #include "music/module_loader.h"
+#include "music/music_state.h"
 #include "music/playback_state.h"
 
 namespace fuzzing {
@@ -24,6 +25,8 @@ void runModuleLoaderInput(const std::uint8_t* data, std::size_t size) {
     if (size > INT_MAX) {
         return;
     }
+    // Every input starts from the start-up state, so that a crash reproduces from its input alone.
+    music::resetMusicState();
     music::setFileCallbacks(music::memoryFileCallbacks());
     music::setMemoryFile(data, static_cast<std::int32_t>(size));
     // Nothing plays it in the background, so it can go without the output thread's hand-shake.

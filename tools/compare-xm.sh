@@ -46,7 +46,7 @@ done
 
 if [ "$build" -eq 1 ]; then
   if [ ! -f "$build_dir/build.ninja" ]; then
-    cmake -S "$root" -B "$build_dir" -G Ninja -DVELBRY_WERROR=ON >/dev/null
+    cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELBRY_WERROR=ON >/dev/null
   fi
   ninja -C "$build_dir" -j "$jobs" xmrender xmcompare >/dev/null
 fi

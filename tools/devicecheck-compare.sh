@@ -48,7 +48,7 @@ log() { echo "devicecheck-compare: $*" >&2; }
 # --- build -------------------------------------------------------------------------------------------
 if [ "$build" -eq 1 ]; then
   if [ ! -f "$native_dir/build.ninja" ]; then
-    cmake -S "$root" -B "$native_dir" -G Ninja -DVELBRY_WERROR=ON >/dev/null
+    cmake -S "$root" -B "$native_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELBRY_WERROR=ON >/dev/null
   fi
   ninja -C "$native_dir" -j "$jobs" devicecheck >/dev/null
   if [ ! -f "$windows_dir/build.ninja" ]; then

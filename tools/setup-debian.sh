@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running the project need. Safe to run again:
 # it asks apt only for what is missing. Runs apt-get as root, or through sudo.
+# Names are the release-independent ones (libclang-rt-dev follows the default clang), so that the list
+# carries over to the next Debian release; a name a release lacks is reported before anything installs.
 set -euo pipefail
 
 packages=(
-  # build and test
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  # build and test (libclang-rt-dev: the sanitizer and libFuzzer runtimes of the default clang)
+  cmake ninja-build g++ clang libclang-rt-dev pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   # platform backends and frame output
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation libstb-dev
@@ -38,4 +40,17 @@ fi
 
 echo "setup-debian: installing ${missing[*]}"
 "${as_root[@]}" apt-get update -q
+# A package this release does not have would otherwise stop apt-get with a one-line error among the rest.
+unavailable=()
+for package in "${missing[@]}"; do
+  if ! apt-cache policy "$package" 2>/dev/null | grep -q '^  Candidate: [^(]'; then
+    unavailable+=("$package")
+  fi
+done
+if [ ${#unavailable[@]} -gt 0 ]; then
+  release=$(. /etc/os-release 2>/dev/null && echo "${PRETTY_NAME:-this release}" || echo "this release")
+  echo "setup-debian: $release has no installable package named: ${unavailable[*]}" >&2
+  echo "setup-debian: find what replaced it (apt-cache search NAME) and update the list in $0" >&2
+  exit 1
+fi
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Renders the soundtrack through the engine (xmrender), prints the peak and RMS level of every section and
 # draws a spectrogram of the 120 seconds.
-#   tools/song-report.sh [BUILD_DIR] [OUTPUT_DIR]     (defaults: build, BUILD_DIR/song-report)
-# Needs sox. Builds xmrender and the module first.
+#   tools/song-report.sh [BUILD_DIR] [OUTPUT_DIR]     (defaults: build/release, BUILD_DIR/song-report)
+# Needs sox. Builds xmrender and the module first, configuring BUILD_DIR as the README does if needed.
 set -euo pipefail
 
-build=${1:-build}
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build=${1:-$root/build/release}
 out=${2:-$build/song-report}
-ninja -C "$build" xmrender velbry_song_module >/dev/null
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELBRY_WERROR=ON >/dev/null
+fi
+ninja -C "$build" -j "${VELBRY_JOBS:-2}" xmrender velbry_song_module >/dev/null
 mkdir -p "$out"
 
 module=$build/data/velbry2007.xm

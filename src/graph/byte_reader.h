@@ -1,5 +1,7 @@
-// The one bounds-checked reader for embedded binary input (scene script, event streams, modules).
-// Every read names its byte order; reading past the end latches an error and yields zeros.
+// The one bounds-checked reader for binary input (scene script, event streams, modules, the music block,
+// WAV files). Every read names its byte order; reading past the end latches an error and yields zeros.
+// Input that arrives through other channels (the module's file operations) is read into a buffer first
+// and decoded here.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +15,9 @@ public:
     explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     std::uint8_t readU8();
+    std::int8_t readI8() { return static_cast<std::int8_t>(readU8()); }
     std::uint16_t readU16LE();
+    std::int16_t readI16LE() { return static_cast<std::int16_t>(readU16LE()); }
     std::uint32_t readU32LE();
     std::int32_t readI32LE() { return static_cast<std::int32_t>(readU32LE()); }
     float readF32LE();

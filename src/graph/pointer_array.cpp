@@ -3,6 +3,7 @@
 
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace graph {
 
@@ -13,6 +14,25 @@ constexpr std::int32_t kDoublingThreshold = 16;
 constexpr std::int32_t kFirstCapacity = 32;
 
 }  // namespace
+
+PointerArray::PointerArray(PointerArray&& other) noexcept
+    : data_(std::move(other.data_)), count_(other.count_), capacity_(other.capacity_),
+      elementSize_(other.elementSize_) {
+    other.count_ = 0;
+    other.capacity_ = 0;
+}
+
+PointerArray& PointerArray::operator=(PointerArray&& other) noexcept {
+    if (this != &other) {
+        data_ = std::move(other.data_);
+        count_ = other.count_;
+        capacity_ = other.capacity_;
+        elementSize_ = other.elementSize_;
+        other.count_ = 0;
+        other.capacity_ = 0;
+    }
+    return *this;
+}
 
 void PointerArray::init(std::int32_t elementSize) {
     data_.reset();

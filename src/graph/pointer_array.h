@@ -17,8 +17,10 @@ public:
     explicit PointerArray(std::int32_t elementSize = kPointerSize) { init(elementSize); }
     PointerArray(const PointerArray&) = delete;
     PointerArray& operator=(const PointerArray&) = delete;
-    PointerArray(PointerArray&&) noexcept = default;
-    PointerArray& operator=(PointerArray&&) noexcept = default;
+    // A moved-from array is empty (no block, count 0, capacity 0) with its element size kept, ready for
+    // pushes: count and capacity must never outlive the block they describe.
+    PointerArray(PointerArray&& other) noexcept;
+    PointerArray& operator=(PointerArray&& other) noexcept;
     ~PointerArray() = default;
 
     // Forgets the storage (no data block, count 0, capacity 0) and sets the element size.

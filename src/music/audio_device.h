@@ -10,12 +10,14 @@
 
 #include <cstdint>
 
+#include "base/windows_types.h"
+
 namespace music {
 
-using BYTE = std::uint8_t;
-using WORD = std::uint16_t;
-using DWORD = std::uint32_t;
-using UINT = std::uint32_t;
+using base::BYTE;
+using base::DWORD;
+using base::UINT;
+using base::WORD;
 using DWORD_PTR = std::uintptr_t;
 using MMRESULT = UINT;
 

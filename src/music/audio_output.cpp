@@ -8,6 +8,7 @@
 #include "music/block_renderer.h"
 #include "music/file_callbacks.h"
 #include "music/module_loader.h"
+#include "music/music_state.h"
 #include "music/playback_state.h"
 
 namespace music {
@@ -15,11 +16,6 @@ namespace {
 
 constexpr std::int32_t kBytesPerFrame = 4;  // two 16-bit channels
 constexpr DWORD kLoopForever = 0xFFFFFFFFu;
-
-AudioDevice*& selectedDevice() {
-    static AudioDevice* device = nullptr;
-    return device;
-}
 
 WAVEFORMATEX outputFormat(std::int32_t mixRate) {
     WAVEFORMATEX format;
@@ -35,7 +31,7 @@ WAVEFORMATEX outputFormat(std::int32_t mixRate) {
 
 // Opens the selected device; says on stderr why there will be no music when it cannot.
 AudioDevice* openDevice(std::int32_t mixRate) {
-    AudioDevice* device = selectedDevice();
+    AudioDevice* device = musicState().selectedDevice;
     if (device == nullptr) {
         std::fprintf(stderr, "music: no audio output device; playing without sound\n");
         return nullptr;
@@ -78,14 +74,11 @@ bool allocateRings(AudioOutput& out) {
 
 }  // namespace
 
-AudioOutput& audioOutput() {
-    static AudioOutput output;
-    return output;
-}
+AudioOutput& audioOutput() { return musicState().output; }
 
-void setAudioDevice(AudioDevice* device) { selectedDevice() = device; }
+void setAudioDevice(AudioDevice* device) { musicState().selectedDevice = device; }
 
-AudioDevice* audioDevice() { return selectedDevice(); }
+AudioDevice* audioDevice() { return musicState().selectedDevice; }
 
 bool startPlayback(Module* module) {
     if (module == nullptr) {

@@ -25,8 +25,9 @@ constexpr std::int32_t ringLengthFor(std::int32_t mixRate) {
 // Spare floats after the float ring; its working start is rounded up to 16 bytes inside them.
 constexpr std::int32_t kFloatRingSpare = 64;
 
-// The one playback of the process. The controlling thread owns everything but the three flags while no
-// output thread runs; while one runs, the thread owns the module, the rings and the write index.
+// The one playback of the process, part of the MusicState. The controlling thread owns everything but the
+// three flags while no output thread runs; while one runs, the thread owns the module, the rings and the
+// write index.
 struct AudioOutput {
     std::int32_t blockLength = 0;  // frames
     std::int32_t ringLength = 0;   // frames

@@ -3,11 +3,11 @@
 
 #include <cstring>
 
+#include "music/music_state.h"
+
 namespace music {
 
 namespace {
-
-FileCallbacks registered;
 
 FileHandle memoryOpen(const char* /*name*/) {
     // The handle is only a token; MemoryFile serves its one block whatever the name.
@@ -61,20 +61,19 @@ std::int32_t memoryTell(FileHandle /*handle*/) {
 void setFileCallbacks(const FileCallbacks& callbacks) {
     const bool complete = callbacks.open != nullptr && callbacks.close != nullptr && callbacks.read != nullptr &&
                           callbacks.seek != nullptr && callbacks.tell != nullptr;
-    registered = complete ? callbacks : FileCallbacks{};
+    musicState().fileCallbacks = complete ? callbacks : FileCallbacks{};
 }
 
 const FileCallbacks& fileCallbacks() {
-    return registered;
+    return musicState().fileCallbacks;
 }
 
 bool fileCallbacksComplete() {
-    return registered.open != nullptr;  // set together or not at all
+    return musicState().fileCallbacks.open != nullptr;  // set together or not at all
 }
 
 MemoryFileState& memoryFile() {
-    static MemoryFileState state;
-    return state;
+    return musicState().memoryFile;
 }
 
 void setMemoryFile(const std::uint8_t* base, std::int32_t size) {

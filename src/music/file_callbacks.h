@@ -21,7 +21,7 @@ void setFileCallbacks(const FileCallbacks& callbacks);
 const FileCallbacks& fileCallbacks();
 bool fileCallbacksComplete();
 
-// The memory block that MemoryFile serves; one process-wide instance.
+// The memory block that MemoryFile serves; one process-wide instance, in the MusicState.
 struct MemoryFileState {
     const std::uint8_t* base = nullptr;
     std::int32_t size = 0;

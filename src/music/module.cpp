@@ -1,20 +1,12 @@
-// The shared silent sample and instrument.
+// The shared silent sample and instrument, kept in the MusicState.
 #include "music/module.h"
+
+#include "music/music_state.h"
 
 namespace music {
 
-Sample& emptySample() {
-    static Sample sample;
-    return sample;
-}
+Sample& emptySample() { return musicState().emptySample; }
 
-Instrument& emptyInstrument() {
-    static Instrument instrument = [] {
-        Instrument empty;
-        empty.samples.fill(&emptySample());
-        return empty;
-    }();
-    return instrument;
-}
+Instrument& emptyInstrument() { return musicState().emptyInstrument; }
 
 }  // namespace music

@@ -9,22 +9,24 @@
 //   - an instrument header size shorter than the fields read never moves the reading backwards;
 //   - a sample length is cut to the data the file still holds, so no allocation outgrows the file;
 //   - loop points are clamped to the sample length (a loop left empty makes the sample unlooped);
-//   - envelope point counts are cut to 12, envelope point indices and keymap slots to the arrays.
+//   - envelope point counts are cut to 12, envelope point indices to the arrays.
+// Keymap entries are kept as they are: one at or past the sample count selects the empty sample.
 #include "music/module_loader.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
+#include <span>
 
+#include "graph/byte_reader.h"
 #include "music/file_callbacks.h"
+#include "music/music_state.h"
 #include "music/replayer.h"
 
 namespace music {
 
 namespace {
-
-std::string lastError;
 
 constexpr std::int32_t kSongHeaderStart = 60;
 constexpr std::int32_t kMaxChannels = 32;
@@ -34,10 +36,18 @@ constexpr std::int32_t kDefaultRows = 64;
 constexpr std::int32_t kMaxInstruments = 128;
 constexpr std::int32_t kMaxSamples = 16;
 constexpr std::int32_t kSampleHeaderBytes = 40;
+// Song header from its size field to the end of the order table; pattern header; instrument header up to
+// the sample count (size field, name, type byte, count) and from the sample header size to the fadeout.
+constexpr std::size_t kSongHeaderBytes = 4 + 8 * 2 + 256;
+constexpr std::size_t kPatternHeaderBytes = 9;
+constexpr std::size_t kInstrumentStartBytes = 4 + 23 + 2;
+constexpr std::size_t kInstrumentDetailBytes = 4 + 96 + 48 + 48 + 16;
+constexpr std::size_t kSignatureBytes = 17;
 constexpr std::size_t kEnvelopePoints = 12;
 
-// The open file: every access goes through the registered operations; numbers are decoded from
-// little-endian bytes. Bytes past the end of the file read as zero.
+// The open file: every access goes through the registered operations. Numbers are never decoded here:
+// a header is read whole into a buffer and decoded by the byte reader. Bytes past the end of the file
+// read as zero.
 class Stream {
 public:
     Stream(const FileCallbacks& callbacks, FileHandle handle) : files_(callbacks), handle_(handle) {}
@@ -63,32 +73,17 @@ public:
         return end;
     }
 
-    template <std::size_t N>
-    std::array<std::uint8_t, N> bytes() {
-        std::array<std::uint8_t, N> buffer{};
-        read(buffer.data(), static_cast<std::int32_t>(N));
-        return buffer;
+    // Fills the zeroed buffer with the next bytes of the file and returns a reader over all of it, so
+    // that a header cut short by the end of the file decodes as zeros.
+    graph::ByteReader record(std::span<std::uint8_t> buffer) {
+        read(buffer.data(), static_cast<std::int32_t>(buffer.size()));
+        return graph::ByteReader(buffer);
     }
-    std::uint8_t u8() { return bytes<1>()[0]; }
-    std::uint16_t u16() {
-        const auto b = bytes<2>();
-        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-    }
-    std::uint32_t u32() {
-        const auto b = bytes<4>();
-        return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-               (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-    }
-    std::int16_t i16() { return static_cast<std::int16_t>(u16()); }
 
 private:
     const FileCallbacks& files_;
     FileHandle handle_;
 };
-
-std::uint16_t u16From(const std::uint8_t* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-}
 
 class Loader {
 public:
@@ -111,7 +106,7 @@ private:
     void unpackCells(Pattern& pattern);
     bool parseInstruments();
     bool parseInstrument(Instrument& instrument, std::int32_t index);
-    void readEnvelopes(Instrument& instrument);
+    void readDetails(Instrument& instrument);
     Sample& parseSampleHeader();
     void limitToFile(Sample& sample, std::int64_t& dataPosition) const;
     void readSampleData(Sample& sample, std::int32_t instrument, std::int32_t slot);
@@ -126,20 +121,25 @@ private:
 bool Loader::parseSongHeader() {
     static constexpr char kSignature[] = "Extended Module: ";
     in_.seek(0, 0);
-    if (std::memcmp(in_.bytes<17>().data(), kSignature, 17) != 0) {
+    std::array<std::uint8_t, kSignatureBytes> signature{};
+    in_.read(signature.data(), static_cast<std::int32_t>(signature.size()));
+    if (std::memcmp(signature.data(), kSignature, kSignatureBytes) != 0) {
         return fail("not an XM module (signature missing)");
     }
     in_.seek(kSongHeaderStart, 0);
-    const std::uint32_t headerSize = in_.u32();
-    module_.songLength = in_.i16();
-    module_.restartPosition = in_.i16();
-    module_.channelCount = in_.i16();
-    filePatternCount_ = in_.u16();
-    module_.instrumentCount = in_.i16();
-    module_.flags = in_.i16();
-    module_.defaultSpeed = in_.i16();
-    module_.defaultBpm = in_.i16();
-    module_.orderTable = in_.bytes<256>();
+    std::array<std::uint8_t, kSongHeaderBytes> buffer{};
+    graph::ByteReader header = in_.record(buffer);
+    const std::uint32_t headerSize = header.readU32LE();
+    module_.songLength = header.readI16LE();
+    module_.restartPosition = header.readI16LE();
+    module_.channelCount = header.readI16LE();
+    filePatternCount_ = header.readU16LE();
+    module_.instrumentCount = header.readI16LE();
+    module_.flags = header.readI16LE();
+    module_.defaultSpeed = header.readI16LE();
+    module_.defaultBpm = header.readI16LE();
+    const auto orders = header.readBytes(module_.orderTable.size());
+    std::copy(orders.begin(), orders.end(), module_.orderTable.begin());
     in_.seekTo(static_cast<std::int64_t>(kSongHeaderStart) + headerSize);
 
     if (module_.channelCount < 1 || module_.channelCount > kMaxChannels) {
@@ -169,10 +169,11 @@ bool Loader::parsePatterns() {
     const auto channels = static_cast<std::size_t>(module_.channelCount);
     for (std::int32_t p = 0; p < filePatternCount_; ++p) {
         Pattern& pattern = module_.patterns[static_cast<std::size_t>(p)];
-        in_.u32();  // header length: the header is always read as 9 bytes
-        in_.u8();   // packing type
-        std::int32_t rows = in_.u16();
-        const std::uint16_t packedSize = in_.u16();
+        std::array<std::uint8_t, kPatternHeaderBytes> buffer{};
+        graph::ByteReader header = in_.record(buffer);
+        header.skip(4 + 1);  // header length (the header is always read as 9 bytes), packing type
+        std::int32_t rows = header.readU16LE();
+        const std::uint16_t packedSize = header.readU16LE();
         if (rows > kMaxRows) {
             return fail("pattern " + std::to_string(p) + " has " + std::to_string(rows) + " rows (above 256)");
         }
@@ -235,9 +236,11 @@ bool Loader::parseInstruments() {
 
 bool Loader::parseInstrument(Instrument& instrument, std::int32_t index) {
     const std::int32_t start = in_.tell();
-    const std::int64_t next = static_cast<std::int64_t>(start) + in_.u32();
-    in_.seek(23, 1);  // name and type byte
-    const std::uint16_t count = in_.u16();
+    std::array<std::uint8_t, kInstrumentStartBytes> buffer{};
+    graph::ByteReader header = in_.record(buffer);
+    const std::int64_t next = static_cast<std::int64_t>(start) + header.readU32LE();
+    header.skip(23);  // name and type byte
+    const std::uint16_t count = header.readU16LE();
     if (count > kMaxSamples) {
         return fail("instrument " + std::to_string(index + 1) + " has " + std::to_string(count) +
                     " samples (above 16)");
@@ -245,9 +248,7 @@ bool Loader::parseInstrument(Instrument& instrument, std::int32_t index) {
     instrument.samples.fill(&emptySample());
     instrument.sampleCount = count;
     if (count > 0) {
-        in_.u32();  // sample header size: always read as 40 bytes
-        instrument.keymap = in_.bytes<96>();
-        readEnvelopes(instrument);
+        readDetails(instrument);
     }
     // A header size shorter than what was read would seek backwards: carry on from here instead.
     in_.seekTo(std::max<std::int64_t>(next, in_.tell()));
@@ -269,14 +270,21 @@ bool Loader::parseInstrument(Instrument& instrument, std::int32_t index) {
     return true;
 }
 
-void Loader::readEnvelopes(Instrument& instrument) {
-    const auto volume = in_.bytes<48>();
-    const auto panning = in_.bytes<48>();
-    for (std::size_t p = 0; p < kEnvelopePoints; ++p) {
-        instrument.volumeEnvelope[p] = {u16From(&volume[p * 4]), u16From(&volume[p * 4 + 2])};
-        instrument.panningEnvelope[p] = {u16From(&panning[p * 4]), u16From(&panning[p * 4 + 2])};
+void Loader::readDetails(Instrument& instrument) {
+    std::array<std::uint8_t, kInstrumentDetailBytes> buffer{};
+    graph::ByteReader details = in_.record(buffer);
+    details.skip(4);  // sample header size: sample headers are always read as 40 bytes
+    const auto keymap = details.readBytes(instrument.keymap.size());
+    std::copy(keymap.begin(), keymap.end(), instrument.keymap.begin());
+    for (EnvelopePoint& point : instrument.volumeEnvelope) {
+        point.tick = details.readU16LE();
+        point.value = details.readU16LE();
     }
-    const auto b = in_.bytes<16>();
+    for (EnvelopePoint& point : instrument.panningEnvelope) {
+        point.tick = details.readU16LE();
+        point.value = details.readU16LE();
+    }
+    const auto b = details.readBytes(14);  // point counts to vibrato rate; the fadeout follows
     constexpr std::uint8_t kLastPoint = kEnvelopePoints - 1;
     instrument.volumePointCount = std::min<std::uint8_t>(b[0], kEnvelopePoints);
     instrument.panningPointCount = std::min<std::uint8_t>(b[1], kEnvelopePoints);
@@ -292,28 +300,27 @@ void Loader::readEnvelopes(Instrument& instrument) {
     instrument.vibratoSweep = b[11];
     instrument.vibratoDepth = b[12];
     instrument.vibratoRate = b[13];
-    instrument.fadeout = static_cast<std::uint16_t>(u16From(&b[14]) << 1);
+    instrument.fadeout = static_cast<std::uint16_t>(details.readU16LE() << 1);
     if (instrument.volumePointCount < 2) {
         instrument.volumeType = 0;
     }
     if (instrument.panningPointCount < 2) {
         instrument.panningType = 0;
     }
-    for (std::uint8_t& slot : instrument.keymap) {
-        slot = std::min<std::uint8_t>(slot, kMaxSamples - 1);
-    }
 }
 
 Sample& Loader::parseSampleHeader() {
     Sample& sample = *module_.sampleStore.emplace_back(std::make_unique<Sample>());
-    sample.length = in_.u32();
-    sample.loopStart = in_.u32();
-    sample.loopLength = in_.u32();
-    sample.volume = in_.u8();
-    sample.finetune = static_cast<std::int8_t>(in_.u8());
+    std::array<std::uint8_t, kSampleHeaderBytes> buffer{};
+    graph::ByteReader header = in_.record(buffer);
+    sample.length = header.readU32LE();
+    sample.loopStart = header.readU32LE();
+    sample.loopLength = header.readU32LE();
+    sample.volume = header.readU8();
+    sample.finetune = header.readI8();
     sample.loopMode = LoopMode::None;
     sample.bits = 8;
-    const std::uint8_t type = in_.u8();
+    const std::uint8_t type = header.readU8();
     if ((type & 1) != 0) {
         sample.loopMode = LoopMode::Forward;
     }
@@ -337,9 +344,8 @@ Sample& Loader::parseSampleHeader() {
         sample.loopLength = sample.length;
         sample.loopMode = LoopMode::None;
     }
-    sample.panning = in_.u8();
-    sample.relativeNote = static_cast<std::int8_t>(in_.u8());
-    in_.seek(23, 1);  // reserved byte and name
+    sample.panning = header.readU8();
+    sample.relativeNote = header.readI8();  // the reserved byte and the name follow
     return sample;
 }
 
@@ -371,9 +377,9 @@ void Loader::readSampleData(Sample& sample, std::int32_t instrument, std::int32_
     }
     // An 8-bit byte becomes the high byte of a 16-bit frame.
     std::vector<std::int16_t> data(frames, 0);
+    graph::ByteReader values(raw);
     for (std::uint32_t i = 0; i < sample.length; ++i) {
-        const std::uint16_t frame = sample.bits == 8 ? static_cast<std::uint16_t>(raw[i] << 8) : u16From(&raw[i * 2]);
-        data[i] = static_cast<std::int16_t>(frame);
+        data[i] = sample.bits == 8 ? static_cast<std::int16_t>(values.readU8() << 8) : values.readI16LE();
     }
     sample.bits = 16;
     if (module_.sampleDataHook == nullptr) {
@@ -397,13 +403,13 @@ void Loader::readSampleData(Sample& sample, std::int32_t instrument, std::int32_
 Module* loadModule(const char* name, SampleDataHook hook) {
     const FileCallbacks& files = fileCallbacks();
     if (!fileCallbacksComplete()) {
-        lastError = "no file operations registered";
+        musicState().lastLoadError = "no file operations registered";
         return nullptr;
     }
     auto module = std::make_unique<Module>();
     const FileHandle handle = files.open(name);
     if (handle == nullptr) {
-        lastError = std::string("cannot open ") + (name != nullptr ? name : "(null)");
+        musicState().lastLoadError = std::string("cannot open ") + (name != nullptr ? name : "(null)");
         return nullptr;
     }
     module->sampleDataHook = hook;
@@ -412,7 +418,7 @@ Module* loadModule(const char* name, SampleDataHook hook) {
         Stream stream(files, handle);
         Loader loader(stream, *module);
         loaded = loader.parse();
-        lastError = loaded ? std::string() : loader.error();
+        musicState().lastLoadError = loaded ? std::string() : loader.error();
     }
     if (!loaded) {
         return nullptr;
@@ -422,7 +428,7 @@ Module* loadModule(const char* name, SampleDataHook hook) {
 }
 
 const std::string& lastLoadError() {
-    return lastError;
+    return musicState().lastLoadError;
 }
 
 }  // namespace music

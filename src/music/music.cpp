@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <utility>
 
+#include "graph/byte_reader.h"
 #include "music/audio_output.h"
 #include "music/file_callbacks.h"
 #include "music/module_loader.h"
@@ -15,10 +17,7 @@ namespace {
 constexpr std::size_t kLengthFieldSize = 4;
 
 std::int32_t readLengthField(const std::uint8_t* field) {
-    const std::uint32_t value = static_cast<std::uint32_t>(field[0]) | static_cast<std::uint32_t>(field[1]) << 8 |
-                                static_cast<std::uint32_t>(field[2]) << 16 |
-                                static_cast<std::uint32_t>(field[3]) << 24;
-    return static_cast<std::int32_t>(value);
+    return graph::ByteReader(std::span<const std::uint8_t>(field, kLengthFieldSize)).readI32LE();
 }
 
 }  // namespace

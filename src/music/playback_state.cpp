@@ -1,12 +1,11 @@
-// The one playback state of the process.
+// Playback start: the shared channels and voices zeroed, the ramp set for the mix rate.
 #include "music/playback_state.h"
+
+#include "music/music_state.h"
 
 namespace music {
 
-PlaybackState& playbackState() {
-    static PlaybackState state;
-    return state;
-}
+PlaybackState& playbackState() { return musicState().playback; }
 
 void resetPlaybackState() {
     PlaybackState& state = playbackState();

@@ -1,5 +1,6 @@
 // The process-wide playback state that the replayer, the mixer and the output thread share: the mix
-// rate, the mixer's ramp settings, the channels and the voices. One playback at a time; tests reset it.
+// rate, the mixer's ramp settings, the channels and the voices. One playback at a time; it lives in the
+// MusicState (music_state.h).
 #pragma once
 
 #include <array>
@@ -23,8 +24,8 @@ struct PlaybackState {
 
 PlaybackState& playbackState();
 
-// Zeroes every channel and voice, gives each voice its index and a step of 1, and computes the ramp
-// settings for the current mix rate.
+// Playback start: zeroes every channel and voice, gives each voice its index and a step of 1, and
+// computes the ramp settings for the current mix rate (which it keeps).
 void resetPlaybackState();
 
 }  // namespace music

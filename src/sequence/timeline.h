@@ -24,6 +24,11 @@ class Timeline : public Layer {
 public:
     // layers: the pool (events name layers by index here); events: the stream's bytes, copied.
     Timeline(const graph::PointerArray* layers, std::span<const std::uint8_t> events);
+    // The graph holds the timeline by pointer: a copy or a move would leave two halves of one schedule.
+    Timeline(const Timeline&) = delete;
+    Timeline& operator=(const Timeline&) = delete;
+    Timeline(Timeline&&) = delete;
+    Timeline& operator=(Timeline&&) = delete;
 
     // Applies every event due at t (t >= T). A t earlier than the previous call replays the stream
     // from its start.

@@ -20,10 +20,16 @@ TEST(ByteReader, ReadsLittleEndianUnaligned) {
     EXPECT_FALSE(reader.failed());
 }
 
-TEST(ByteReader, NegativeInt32) {
-    const std::array<std::uint8_t, 4> bytes{0xFF, 0xFF, 0xFF, 0xFF};
+TEST(ByteReader, SignedReadsKeepTheSign) {
+    const std::array<std::uint8_t, 9> bytes{0x80, 0xFE, 0xFF, 0x00, 0x80, 0xFF, 0xFF, 0xFF, 0xFF};
     ByteReader reader(bytes);
+    EXPECT_EQ(reader.readI8(), -128);
+    EXPECT_EQ(reader.readI16LE(), -2);
+    EXPECT_EQ(reader.readI16LE(), -32768);
     EXPECT_EQ(reader.readI32LE(), -1);
+    EXPECT_FALSE(reader.failed());
+    EXPECT_EQ(reader.readI16LE(), 0);
+    EXPECT_TRUE(reader.failed());
 }
 
 TEST(ByteReader, ReadPastEndLatchesAndYieldsZero) {

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <span>
 #include <vector>
 
+#include "support/le_fields.h"
 #include "support/script_writer.h"
 
 namespace {
@@ -126,9 +128,7 @@ TEST(GraphBuilder, BlobPointsAtItsLengthAndDataAfterIt) {
     const graph::Blob blob = args[0].asBlob();
     ASSERT_NE(blob.lengthField, nullptr);
     EXPECT_EQ(blob.lengthField, script.data() + 5);  // class index, tag byte
-    std::int32_t length = 0;
-    std::memcpy(&length, blob.lengthField, 4);
-    EXPECT_EQ(length, 3);
+    EXPECT_EQ(testsupport::u32At(std::span(blob.lengthField, 4), 0), 3u);
     EXPECT_EQ(blob.bytes.data(), blob.lengthField + 4);
     EXPECT_THAT(std::vector<std::uint8_t>(blob.bytes.begin(), blob.bytes.end()), testing::ElementsAre('a', 'b', 0));
     const auto data = args[1].asData();

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace {
 
 using graph::PointerArray;
 
 constexpr std::int32_t kWord = 4;
+constexpr std::int32_t kHalfWord = 2;
 
 PointerArray makeWords(std::initializer_list<std::int32_t> values) {
     PointerArray array(kWord);
@@ -143,6 +146,34 @@ TEST(PointerArray, AssignFromItselfKeepsContents) {
     array.assign(&array);
     EXPECT_EQ(contents(array), (std::vector<std::int32_t>{1, 2, 3}));
     EXPECT_EQ(array.capacity(), 3);
+}
+
+// Moves used to carry the block off but leave count and capacity behind, so the next push onto the
+// moved-from array wrote through a null block.
+TEST(PointerArray, MovedFromArraysAreEmptyAndTakePushes) {
+    PointerArray source = makeWords({1, 2, 3});
+    PointerArray constructed(std::move(source));
+    PointerArray assigned(kHalfWord);
+    assigned = std::move(constructed);
+    EXPECT_EQ(contents(assigned), (std::vector<std::int32_t>{1, 2, 3}));
+    EXPECT_EQ(assigned.elementSize(), kWord);
+
+    for (PointerArray* movedFrom : {&source, &constructed}) {
+        EXPECT_EQ(movedFrom->count(), 0);
+        EXPECT_EQ(movedFrom->capacity(), 0);
+        EXPECT_EQ(movedFrom->data(), nullptr);
+        EXPECT_EQ(movedFrom->elementSize(), kWord);
+        for (std::int32_t i = 0; i < 40; ++i) {
+            movedFrom->pushValue(i * 3);
+        }
+        EXPECT_EQ(movedFrom->count(), 40);
+        EXPECT_EQ(movedFrom->valueAt<std::int32_t>(39), 117);
+    }
+    EXPECT_EQ(contents(assigned), (std::vector<std::int32_t>{1, 2, 3}));
+
+    PointerArray& alias = assigned;
+    assigned = std::move(alias);
+    EXPECT_EQ(contents(assigned), (std::vector<std::int32_t>{1, 2, 3}));
 }
 
 TEST(PointerArray, ClearKeepsCapacity) {

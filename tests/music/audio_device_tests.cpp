@@ -12,6 +12,7 @@
 #include "platform/audio_factory.h"
 #include "platform/headless/offline_audio.h"
 #include "platform/headless/wav_writer.h"
+#include "support/le_fields.h"
 #ifdef VELBRY_HAVE_SDL2_AUDIO
 #include "platform/sdl2/sdl2_audio.h"
 #endif
@@ -152,9 +153,7 @@ std::vector<std::uint8_t> readAll(const std::filesystem::path& path) {
     return bytes;
 }
 
-std::uint32_t u32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
+using testsupport::u32At;
 
 TEST_F(OfflineDeviceTest, PlaysIntoAWavFile) {
     // A name of its own, so that test runs in several build directories at once do not collide.
@@ -283,9 +282,12 @@ TEST(Sdl2AudioDevice, BlocksRewrittenBehindThePositionAreHandedOverCleanly) {
     header.dwBufferLength = kRingBytes;
     header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
     header.dwLoops = 0xFFFFFFFFu;
-    WAVEFORMATEX fast = stereo16();  // the dummy driver plays in real time: a high rate loops sooner
-    fast.nSamplesPerSec = 192000;
-    fast.nAvgBytesPerSec = 192000 * 4;
+    // The dummy driver plays in real time. At 48 kHz the ring loops every 170 ms: soon enough for a short
+    // test, and slow enough that a busy machine's scheduling stall never lets a whole loop pass unseen
+    // (at 192 kHz a 43 ms stall did, and the count below came up short).
+    WAVEFORMATEX fast = stereo16();
+    fast.nSamplesPerSec = 48000;
+    fast.nAvgBytesPerSec = 48000 * 4;
 
     sdl2::Sdl2AudioDevice device;
     ASSERT_EQ(device.open(WAVE_MAPPER, fast, CALLBACK_NULL), MMSYSERR_NOERROR) << "no SDL dummy audio driver";

@@ -43,7 +43,6 @@ protected:
         voice.currentGainB = 255 * 256;
         module.samplesPerTick = 100;
     }
-    void TearDown() override { resetPlaybackState(); }
 
     // Renders `blocks` blocks of `frames` frames into one PCM stream; the float stretch starts dirty.
     std::vector<std::int16_t> render(int blocks, std::int32_t frames) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
+#include "music/block_renderer.h"
 #include "music/file_callbacks.h"
 #include "music/module_loader.h"
 #include "music/replayer.h"
@@ -85,9 +87,6 @@ void expectSound(const Module& module) {
         }
         EXPECT_LE(instrument.volumePointCount, 12);
         EXPECT_LE(instrument.panningPointCount, 12);
-        for (std::uint8_t slot : instrument.keymap) {
-            EXPECT_LT(slot, 16);
-        }
     }
 }
 
@@ -529,9 +528,8 @@ TEST(ModuleLoaderMalformed, ShortInstrumentHeadersNeverSeekBackwards) {
     expectSound(*shortened);
 }
 
-TEST(ModuleLoaderMalformed, EnvelopeIndicesAndKeymapStayInTheirArrays) {
+TEST(ModuleLoaderMalformed, EnvelopeIndicesStayInTheirArrays) {
     xmwriter::Song song = songWith({sampleOf({1})});
-    song.instruments[0].keymap.fill(200);
     xmwriter::Layout layout;
     auto bytes = xmwriter::writeXm(song, &layout);
     const std::size_t counts = layout.instrumentHeaders[0] + 225;
@@ -544,6 +542,42 @@ TEST(ModuleLoaderMalformed, EnvelopeIndicesAndKeymapStayInTheirArrays) {
     EXPECT_EQ(module->instruments[0].volumeLoopEnd, 11);
     EXPECT_EQ(module->instruments[0].panningSustain, 11);
     expectSound(*module);
+}
+
+// The loader used to clamp keymap entries to slot 15, so a 16-sample instrument whose keymap named slot
+// 20 played its last sample. An entry at or past the instrument's sample count selects the empty
+// sample: that note is silent.
+TEST(ModuleLoaderMalformed, KeymapEntriesPastTheSamplesPlaySilence) {
+    const auto peakOfNote = [](std::size_t sampleCount, std::uint8_t entry) {
+        xmwriter::Song song = songWith({});
+        xmwriter::Instrument& instrument = song.instruments[0];
+        for (std::size_t s = 0; s < sampleCount; ++s) {
+            instrument.samples.push_back(sampleOf(std::vector<std::int32_t>(2000, 40 + static_cast<int>(s))));
+        }
+        instrument.keymap.fill(0);
+        instrument.keymap[48] = entry;  // the pattern's note 49
+        const ModulePtr module = load(xmwriter::writeXm(song));
+        EXPECT_NE(module, nullptr);
+        if (module == nullptr) {
+            return -1;
+        }
+        EXPECT_EQ(module->instruments[0].keymap[48], entry);
+        preparePlayback(*module);
+        std::vector<float> mix(2 * 1024);
+        std::vector<std::int16_t> pcm(2 * 1024);
+        renderBlock(*module, mix.data(), pcm.data(), 1024);
+        int peak = 0;
+        for (std::int16_t value : pcm) {
+            peak = std::max(peak, std::abs(static_cast<int>(value)));
+        }
+        return peak;
+    };
+    EXPECT_GT(peakOfNote(16, 15), 0);
+    EXPECT_EQ(peakOfNote(16, 16), 0);
+    EXPECT_EQ(peakOfNote(16, 20), 0);
+    EXPECT_EQ(peakOfNote(16, 255), 0);
+    EXPECT_GT(peakOfNote(3, 2), 0);
+    EXPECT_EQ(peakOfNote(3, 3), 0);
 }
 
 TEST(ModuleLoaderMalformed, EveryTruncationLoadsSoundlyOrFails) {

@@ -64,10 +64,8 @@ std::vector<float> mix(std::int32_t frames) {
 float left(const std::vector<float>& out, int frame) { return out[2 * static_cast<std::size_t>(frame)]; }
 float right(const std::vector<float>& out, int frame) { return out[2 * static_cast<std::size_t>(frame) + 1]; }
 
-class MixerTest : public ::testing::Test {
-protected:
-    void TearDown() override { resetPlaybackState(); }
-};
+// Voices left on a test's samples are cleared by the reset before the next test (fresh_music_state.cpp).
+class MixerTest : public ::testing::Test {};
 
 TEST_F(MixerTest, GainRampReachesItsTargetAfter128FramesRisingLinearly) {
     const Sample sample = makeSample(std::vector<std::int16_t>(400, 1000));

@@ -47,7 +47,6 @@ TEST(ReplayerTiming, TempoFollowsMixRate) {
     playbackState().mixRate = 22050;
     music::setBpm(module, 125);
     EXPECT_EQ(module.samplesPerTick, 441);
-    playbackState().mixRate = music::kMixRate;
 }
 
 TEST(ReplayerTiming, ZeroOrHugeTempoStillGivesPositiveTickLength) {

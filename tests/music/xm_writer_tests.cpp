@@ -3,16 +3,13 @@
 
 #include <stdexcept>
 
+#include "support/le_fields.h"
 #include "xm_writer.h"
 
 namespace {
 
-std::uint32_t u32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-    return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
-}
-std::uint16_t u16At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-}
+using testsupport::u16At;
+using testsupport::u32At;
 
 xmwriter::Song twoChannelSong() {
     xmwriter::Song song;

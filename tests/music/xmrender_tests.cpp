@@ -12,6 +12,7 @@
 #include "music/file_callbacks.h"
 #include "music/module_loader.h"
 #include "render_song.h"
+#include "support/le_fields.h"
 #include "xm_writer.h"
 
 namespace {
@@ -81,12 +82,8 @@ int runTool(const std::vector<std::string>& arguments, std::string& out, std::st
     return status;
 }
 
-std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-std::uint16_t le16(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
+using testsupport::u16At;
+using testsupport::u32At;
 
 TEST(XmrenderArguments, AcceptsFilesSecondsAndHelp) {
     std::string error;
@@ -193,21 +190,21 @@ TEST(XmrenderFiles, WritesALittleEndianStereoWav) {
     const std::uint32_t frames = 22050;
     ASSERT_EQ(wav.size(), 44 + 4 * frames);
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
-    EXPECT_EQ(le32(wav, 4), 36 + 4 * frames);
+    EXPECT_EQ(u32At(wav, 4), 36 + 4 * frames);
     EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(le32(wav, 16), 16u);
-    EXPECT_EQ(le16(wav, 20), 1);  // PCM
-    EXPECT_EQ(le16(wav, 22), 2);
-    EXPECT_EQ(le32(wav, 24), 44100u);
-    EXPECT_EQ(le32(wav, 28), 176400u);
-    EXPECT_EQ(le16(wav, 32), 4);
-    EXPECT_EQ(le16(wav, 34), 16);
+    EXPECT_EQ(u32At(wav, 16), 16u);
+    EXPECT_EQ(u16At(wav, 20), 1);  // PCM
+    EXPECT_EQ(u16At(wav, 22), 2);
+    EXPECT_EQ(u32At(wav, 24), 44100u);
+    EXPECT_EQ(u32At(wav, 28), 176400u);
+    EXPECT_EQ(u16At(wav, 32), 4);
+    EXPECT_EQ(u16At(wav, 34), 16);
     EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
-    EXPECT_EQ(le32(wav, 40), 4 * frames);
+    EXPECT_EQ(u32At(wav, 40), 4 * frames);
 
     const Rendered expected = renderSong(twoPatternSong(), frames);
     for (std::size_t i = 0; i < expected.pcm.size(); ++i)
-        ASSERT_EQ(static_cast<std::int16_t>(le16(wav, 44 + 2 * i)), expected.pcm[i]) << "value " << i;
+        ASSERT_EQ(static_cast<std::int16_t>(u16At(wav, 44 + 2 * i)), expected.pcm[i]) << "value " << i;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "support/script_writer.h"
@@ -13,6 +14,11 @@ namespace {
 using sequence::Layer;
 using sequence::Timeline;
 using testsupport::EventWriter;
+
+// A timeline used to move its arrays' blocks away but leave their counts behind; it now cannot be
+// moved or copied at all, so no half-emptied schedule can be reached.
+static_assert(!std::is_move_constructible_v<Timeline> && !std::is_move_assignable_v<Timeline>);
+static_assert(!std::is_copy_constructible_v<Timeline> && !std::is_copy_assignable_v<Timeline>);
 
 // A layer that logs the calls it receives as "name.update@time".
 class LoggingLayer : public Layer {

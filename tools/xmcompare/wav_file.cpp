@@ -1,19 +1,20 @@
-// WAVE reader: walks the RIFF chunks, takes 'fmt ' and 'data', decodes little-endian samples.
+// WAVE reader: walks the RIFF chunks, takes 'fmt ' and 'data', decodes their fields with the byte reader.
 #include "wav_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <span>
+
+#include "graph/byte_reader.h"
 
 namespace xmcompare {
 
 namespace {
 
-std::uint32_t u32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-std::uint16_t u16(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+bool isTag(std::span<const std::uint8_t> bytes, const char (&tag)[5]) {
+    return bytes.size() == 4 && std::memcmp(bytes.data(), tag, 4) == 0;
 }
 
 }  // namespace
@@ -28,45 +29,53 @@ float WavFile::mono(std::size_t frame) const {
 
 WavFile readWav(const std::string& path, std::string& error) {
     std::ifstream in(path, std::ios::binary);
-    const std::vector<std::uint8_t> b{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    graph::ByteReader riff(bytes);
+    const auto riffTag = riff.readBytes(4);
+    riff.skip(4);
     WavFile wav;
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(&b[8], "WAVE", 4) != 0) {
+    if (!isTag(riffTag, "RIFF") || !isTag(riff.readBytes(4), "WAVE")) {
         error = path + ": not a RIFF WAVE file";
         return wav;
     }
     std::uint16_t format = 0;
     std::uint16_t bits = 0;
-    std::size_t at = 12;
-    while (at + 8 <= b.size()) {
-        const std::uint32_t size = u32(b, at + 4);
-        const std::size_t body = at + 8;
-        const std::size_t end = std::min(b.size(), body + size);
-        if (std::memcmp(&b[at], "fmt ", 4) == 0 && size >= 16 && body + 16 <= b.size()) {
-            format = u16(b, body);
-            wav.channels = u16(b, body + 2);
-            wav.rate = static_cast<std::int32_t>(u32(b, body + 4));
-            bits = u16(b, body + 14);
+    while (riff.remaining() >= 8) {
+        const auto id = riff.readBytes(4);
+        const std::uint32_t size = riff.readU32LE();
+        const std::size_t body = riff.position();
+        // A chunk cut short by the end of the file is read as far as it goes.
+        graph::ByteReader chunk(riff.readBytes(std::min<std::size_t>(size, riff.remaining())));
+        if (isTag(id, "fmt ") && size >= 16 && chunk.remaining() >= 16) {
+            format = chunk.readU16LE();
+            wav.channels = chunk.readU16LE();
+            wav.rate = chunk.readI32LE();
+            chunk.skip(6);  // byte rate, block align
+            bits = chunk.readU16LE();
             if (format == 0xFFFE && size >= 26) {
-                format = u16(b, body + 24);  // the sub-format's first two bytes
+                chunk.seek(24);
+                format = chunk.readU16LE();  // the sub-format's first two bytes
             }
-        } else if (std::memcmp(&b[at], "data", 4) == 0) {
+        } else if (isTag(id, "data")) {
             if (format == 1 && bits == 16) {
-                for (std::size_t i = body; i + 2 <= end; i += 2) {
-                    wav.samples.push_back(static_cast<float>(static_cast<std::int16_t>(u16(b, i))) / 32768.0f);
+                while (chunk.remaining() >= 2) {
+                    wav.samples.push_back(static_cast<float>(chunk.readI16LE()) / 32768.0f);
                 }
             } else if (format == 3 && bits == 32) {
-                for (std::size_t i = body; i + 4 <= end; i += 4) {
-                    const std::uint32_t word = u32(b, i);
-                    float value = 0.0f;
-                    std::memcpy(&value, &word, sizeof value);
-                    wav.samples.push_back(value);
+                while (chunk.remaining() >= 4) {
+                    wav.samples.push_back(chunk.readF32LE());
                 }
             } else {
                 error = path + ": only 16-bit PCM and 32-bit float are read";
                 return WavFile{};
             }
         }
-        at = body + size + (size & 1);
+        // Chunks are padded to an even size; the sum is formed in 64 bits so that no size wraps it.
+        const std::uint64_t next = std::uint64_t{body} + size + (size & 1);
+        if (next > bytes.size()) {
+            break;
+        }
+        riff.seek(static_cast<std::size_t>(next));
     }
     if (wav.channels <= 0 || wav.rate <= 0) {
         error = path + ": no usable format chunk";
