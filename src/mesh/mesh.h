@@ -12,6 +12,10 @@
 #include "mesh/mesh_array.h"
 #include "mesh/status.h"
 
+namespace scene {
+struct Material;
+}
+
 namespace mesh {
 
 using math::Vec4;
@@ -52,8 +56,8 @@ public:
     // buffers, so generators and copies must not take it any more.
     bool prepared() const;
 
-    // The material the mesh was prepared for; null until then.
-    const graph::ScriptObject* material = nullptr;
+    // The material the mesh was prepared for by an object instance; null until then.
+    const scene::Material* material = nullptr;
     MeshArray<Face> faces;
     MeshArray<FaceUvOffset> faceUvOffsets;  // empty, or one record per face
     MeshArray<Vec4> faceNormals;

@@ -110,6 +110,13 @@ Mesh* makeCopyToVertices(graph::ObjectStore& store, Mesh& source, Mesh& target, 
     return status.ok() ? result : reject(store, "CopyToVertices", status);
 }
 
+Mesh* makeCopyAlongPath(graph::ObjectStore& store, Mesh& source, scene::VectorValue& path, std::int32_t count,
+                        std::int32_t mode, float) {
+    Mesh* result = store.make<Mesh>();
+    const Status status = copyAlongPath(source, path, count, mode, *result);
+    return status.ok() ? result : reject(store, "CopyAlongPath", status);
+}
+
 Mesh* makeMergeMeshes(graph::ObjectStore& store, const graph::PointerArray& meshes) {
     graph::PointerArray typed;
     graph::copyObjectList<Mesh>(&meshes, typed);

@@ -7,6 +7,7 @@
 
 #include "graph/constructor.h"
 #include "mesh/mesh.h"
+#include "scene/animated_value.h"
 
 namespace mesh {
 
@@ -35,6 +36,9 @@ Mesh* makeScaleByChannel(graph::ObjectStore& store, Mesh& mesh, std::int32_t cha
                          float sz);
 // Class 28: a new mesh.
 Mesh* makeCopyToVertices(graph::ObjectStore& store, Mesh& source, Mesh& target, std::int32_t mode);
+// Class 30: a new mesh of count copies along the path; the last argument is accepted and not used.
+Mesh* makeCopyAlongPath(graph::ObjectStore& store, Mesh& source, scene::VectorValue& path, std::int32_t count,
+                        std::int32_t mode, float unused);
 // Class 31: a new mesh.
 Mesh* makeMergeMeshes(graph::ObjectStore& store, const graph::PointerArray& meshes);
 

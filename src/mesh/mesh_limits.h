@@ -16,6 +16,10 @@ namespace mesh {
 constexpr std::int64_t kMaxVertices = 65536;
 constexpr std::int64_t kMaxFaces = 262144;
 constexpr std::int64_t kMaxLines = 262144;
+// What one draw call may take: the smallest MaxPrimitiveCount of Direct3D 9 hardware is 0xFFFF (the 9_1
+// class), so an object instance refuses a mesh whose triangles, lines or edges would pass it. Larger
+// meshes may still be built as intermediate steps.
+constexpr std::int64_t kMaxPrimitivesPerDraw = 65535;
 // Every mesh of the process together; the presentation's meshes take a few megabytes.
 constexpr std::int64_t kMeshMemoryBudget = 256 * 1024 * 1024;
 

@@ -1,10 +1,12 @@
-// Copy-to-vertices and merging.
+// Copies along a path, copy-to-vertices and merging.
 #include "mesh/replication.h"
 
 #include <string>
+#include <vector>
 
 #include "mesh/mesh_limits.h"
 #include "mesh/normals.h"
+#include "scene/path_frames.h"
 
 namespace mesh {
 
@@ -61,6 +63,30 @@ void appendTransformed(Mesh& target, const Mesh& source, const math::Matrix4& pl
     for (std::int32_t i = first; i < target.vertexCount(); ++i) {
         target.positions[i] = vecTimesMatrix(target.positions[i], placement);
     }
+}
+
+Status copyAlongPath(const Mesh& source, scene::VectorValue& path, std::int32_t count, std::int32_t mode,
+                     Mesh& result) {
+    const Status usable = checkUsable(source, "the copied mesh");
+    if (!usable.ok()) return usable;
+    result.uScale = source.uScale;
+    result.vScale = source.vScale;
+    const MeshSize one = sizeOf(source);
+    // Copies of nothing are nothing, however many: no frames need sampling for them.
+    if (count < 1 || (one.vertices == 0 && one.faces == 0 && one.lines == 0)) return Status::done();
+    // Checked before sampling, so that the count + 1 frames are bounded by the mesh limits too.
+    const MeshSize total = times(one, count);
+    const Status size = checkMeshSize(total, std::to_string(count) + " copies");
+    if (!size.ok()) return size;
+    const std::vector<math::Matrix4> frames = scene::samplePathFrames(path, count);
+    const PlacementMode placement = placementMode(mode);
+    reserveFinal(result, total, !source.texCoords.empty(), !source.faceUvOffsets.empty());
+    for (std::int32_t i = 0; i < count; ++i) {
+        const math::Matrix4& frame = frames[static_cast<std::size_t>(i)];
+        const bool ownFrame = placement == PlacementMode::AlongFrame;
+        appendTransformed(result, source, ownFrame ? frame : placementMatrix(placement, frame.row(3), {}));
+    }
+    return Status::done();
 }
 
 Status copyToVertices(const Mesh& source, Mesh& target, std::int32_t mode, Mesh& result) {

@@ -1,6 +1,6 @@
-// Builds one new mesh out of several: copies placed on the vertices of another mesh, and concatenation.
-// The results hold positions, texture coordinates, faces, face offsets and lines; channels, normals and
-// edges are rebuilt by later stages.
+// Builds one new mesh out of several: copies placed along a path or on the vertices of another mesh, and
+// concatenation. The results hold positions, texture coordinates, faces, face offsets and lines; channels,
+// normals and edges are rebuilt by later stages.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +9,13 @@
 #include "math/matrix4.h"
 #include "mesh/mesh.h"
 #include "mesh/status.h"
+#include "scene/animated_value.h"
 
 namespace mesh {
 
-// Where a copy goes: 1 faces along the placement's own direction (CopyToVertices: against the vertex
-// normal), 2 faces away from the origin, anything else is a plain translation.
+// Where a copy goes: 1 follows the placement's own frame (CopyAlongPath: the path's sweep frame;
+// CopyToVertices: looking against the vertex normal), 2 faces away from the origin, anything else is a
+// plain translation.
 enum class PlacementMode : std::int32_t { Translate = 0, AlongFrame = 1, FromOrigin = 2 };
 
 PlacementMode placementMode(std::int32_t mode);
@@ -26,6 +28,15 @@ math::Matrix4 placementMatrix(PlacementMode mode, const Vec4& position, const Ve
 // Appends source to target with its positions transformed by placement (appendMesh, then transformMesh
 // of the appended vertices).
 void appendTransformed(Mesh& target, const Mesh& source, const math::Matrix4& placement);
+
+// count copies of source at the samples i x period / count (i = 0 .. count - 1) of path, into result
+// (which takes the source's texture scales): AlongFrame places each copy in the path's sweep frame (its
+// local z along the path), the other modes as placementMatrix does at the sampled position. The sample
+// at i = count, where a closed path returns to its start, is not used. A count below 1 gives an empty
+// mesh. Refused, leaving result empty, when the result would pass the mesh limits or the source is
+// prepared for drawing.
+Status copyAlongPath(const Mesh& source, scene::VectorValue& path, std::int32_t count, std::int32_t mode,
+                     Mesh& result);
 
 // A copy of source at every vertex of target, in vertex order, into result (which takes the source's
 // texture scales). AlongFrame first gives target smooth vertex normals. Refused, leaving result empty,

@@ -5,6 +5,7 @@
 
 #include "graph/checked_constructor.h"
 #include "mesh/mesh_classes.h"
+#include "mesh/object_instance.h"
 #include "music/music.h"
 #include "scene/camera.h"
 #include "scene/constant_vector.h"
@@ -73,7 +74,9 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     table[slot(ClassIndex::Extrude)] = &constructChecked<"Extrude", mesh::makeExtrude>;
     table[slot(ClassIndex::ScaleByChannel)] = &constructChecked<"ScaleByChannel", mesh::makeScaleByChannel>;
     table[slot(ClassIndex::CopyToVertices)] = &constructChecked<"CopyToVertices", mesh::makeCopyToVertices>;
+    table[slot(ClassIndex::CopyAlongPath)] = &constructChecked<"CopyAlongPath", mesh::makeCopyAlongPath>;
     table[slot(ClassIndex::MergeMeshes)] = &constructChecked<"MergeMeshes", mesh::makeMergeMeshes>;
+    table[slot(ClassIndex::ObjectInstance)] = &constructChecked<"ObjectInstance", mesh::makeObjectInstance>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
     table[slot(ClassIndex::Demo)] = &constructChecked<"Demo", makeDemo>;

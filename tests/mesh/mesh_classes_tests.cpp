@@ -8,6 +8,8 @@
 #include "mesh/mesh_classes.h"
 #include "mesh/mesh_limits.h"
 #include "mesh/mesh_memory.h"
+#include "mesh/object_instance.h"
+#include "scene/material.h"
 #include "shell/class_table.h"
 #include "support/script_writer.h"
 
@@ -59,6 +61,33 @@ TEST(MeshClasses, ScriptChainEditsOneMeshAndCopiesAreSeparate) {
     EXPECT_EQ(merged->faceCount(), 336 + 12 * 170 + 336);
 }
 
+TEST(MeshClasses, CopiesAlongTwoOrbitsMergedAndDrawnByAnInstance) {
+    // The scene's layouts: OrbitPath (i, f, f, f), CopyAlongPath (r, r, i, i, f), ObjectInstance
+    // (r, r/0, r, L, r, 0) with a spin as its animator and no material of its own.
+    const auto script = ScriptWriter()
+        .record(index(ClassIndex::Cube)).zero().real(0.05f).end()                                         // 0
+        .record(index(ClassIndex::OrbitPath)).integer(3).real(2.0f).real(0.3f).real(7.0f).end()          // 1
+        .record(index(ClassIndex::CopyAlongPath)).ref(1).ref(0).integer(49).integer(1).real(0.5f).end()  // 2
+        .record(index(ClassIndex::OrbitPath)).integer(2).real(1.2f).real(0.6f).real(5.0f).end()          // 3
+        .record(index(ClassIndex::CopyAlongPath)).ref(3).ref(0).integer(42).integer(2).real(0.0f).end()  // 4
+        .record(index(ClassIndex::MergeMeshes)).list({2, 0}).end()                                       // 5
+        .record(index(ClassIndex::SpinTransform)).zero().integer(1).real(0.5f).end()                     // 6
+        .record(index(ClassIndex::ObjectInstance)).ref(1).zero().ref(0).list({}).zero().zero().end()     // 7
+        .finish();
+    Built built;
+    build(script, built);
+    ASSERT_TRUE(built.result.ok()) << built.result.error;
+    auto* node = dynamic_cast<mesh::ObjectInstance*>(built.result.root);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->type(), scene::NodeType::ObjectInstance);
+    EXPECT_EQ(node->material(), &scene::sharedDefaultMaterial());
+    EXPECT_NE(node->animator(), nullptr);
+    // 91 cubes of 12 faces, unwelded for the default flat material: three vertices per face.
+    EXPECT_EQ(node->mesh().faceCount(), 91 * 12);
+    EXPECT_EQ(node->mesh().vertexCount(), 3 * 91 * 12);
+    EXPECT_TRUE(node->mesh().prepared());
+}
+
 TEST(MeshClasses, ModifiersReturnTheMeshTheyWereGiven) {
     graph::ObjectStore store;
     Mesh* cube = mesh::makeCube(store, 1, 1.0f);
@@ -98,6 +127,20 @@ TEST(MeshClasses, RejectedRecordsStopTheBuildWithTheirReason) {
         {cube().record(index(ClassIndex::ConstantVector)).real(0).real(0).real(0).real(1).end()
              .record(index(ClassIndex::MergeMeshes)).list({1, 0}).end().finish(),
          "MergeMeshes: list entry 1 is not a mesh"},
+        {cube().record(index(ClassIndex::OrbitPath)).integer(1).real(1).real(0).real(1).end()
+             .record(index(ClassIndex::CopyAlongPath)).ref(1).ref(0).integer(1 << 30).integer(0).real(0).end().finish(),
+         "record 2 (at byte 36): CopyAlongPath: 1073741824 copies would make a mesh of"},
+        {cube().record(index(ClassIndex::CopyAlongPath)).ref(0).ref(0).integer(4).integer(0).real(0).end().finish(),
+         "CopyAlongPath: argument 2 must be a reference to a vector value"},
+        {cube().record(index(ClassIndex::OrbitPath)).integer(1).real(1).real(0).real(1).end()
+             .record(index(ClassIndex::CopyAlongPath)).ref(1).ref(0).integer(0).integer(0).real(0).end()
+             .record(index(ClassIndex::ObjectInstance)).ref(0).zero().zero().list({}).zero().zero().end().finish(),
+         "record 3 (at byte 66): ObjectInstance: the mesh is empty"},
+        {cube().record(index(ClassIndex::ObjectInstance)).ref(0).zero().zero().list({}).zero().zero().end()
+             .record(index(ClassIndex::ObjectInstance)).ref(1).zero().zero().list({}).zero().zero().end().finish(),
+         "record 2 (at byte 30): ObjectInstance: the mesh was already prepared"},
+        {cube().record(index(ClassIndex::ObjectInstance)).ref(0).zero().zero().list({0}).zero().zero().end().finish(),
+         "ObjectInstance: argument 4: entry 1 of the list is not a scene node"},
     };
     for (const auto& [script, expected] : cases) {
         Built built;
@@ -131,7 +174,7 @@ TEST(MeshClasses, PreparedMeshesAreRejectedAsInputs) {
     graph::ObjectStore store;
     Mesh* cube = mesh::makeCube(store, 0, 1.0f);
     Mesh* other = mesh::makeCube(store, 0, 1.0f);
-    const graph::ScriptObject material;
+    const scene::Material material;
     cube->material = &material;
     EXPECT_EQ(mesh::makeSmooth(store, *cube, 0, 0.5f), nullptr);
     EXPECT_NE(store.takeRejection().find("Smooth: the mesh was already prepared for drawing"), std::string::npos);

@@ -1,4 +1,5 @@
-// Copies on the vertices of a mesh and merging: counts, index offsets, placement frames and limits.
+// Copies along a path and on the vertices of a mesh, and merging: counts, index offsets, placement frames
+// and limits.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -6,6 +7,7 @@
 #include "mesh/normals.h"
 #include "mesh/replication.h"
 #include "mesh_test_support.h"
+#include "scene/orbit_path.h"
 
 namespace {
 
@@ -28,6 +30,83 @@ Vec4 unit(const Vec4& v) {
     Vec4 d{v.x, v.y, v.z, 0};
     math::vecNormalize3(d);
     return d;
+}
+
+// A wavy orbit: radius 3 about z, rising and falling twice a turn, one turn in 4 s.
+scene::OrbitPath wavyOrbit() { return scene::OrbitPath(2, 3.0f, 0.5f, 4.0f); }
+
+TEST(CopyAlongPath, CopiesAtTheSamplesWithShiftedIndices) {
+    auto source = cube(0, 0.1f);
+    source->uScale = 2.0f;
+    scene::OrbitPath path = wavyOrbit();
+    Mesh result;
+    ASSERT_TRUE(mesh::copyAlongPath(*source, path, 49, 0, result).ok());
+    EXPECT_EQ(result.vertexCount(), 49 * 8);
+    EXPECT_EQ(result.faceCount(), 49 * 12);
+    EXPECT_EQ(result.lines.count(), 49 * 12);
+    EXPECT_EQ(result.uScale, 2.0f);
+    for (std::int32_t k = 0; k < 49; ++k) {
+        for (std::int32_t f = 0; f < 12; ++f) {
+            for (int j = 0; j < 3; ++j) {
+                ASSERT_EQ(result.faces[12 * k + f].corner[j], 8 * k + source->faces[f].corner[j]) << k << " " << f;
+            }
+        }
+        EXPECT_EQ(result.lines[12 * k + 5].b, 8 * k + source->lines[5].b);
+        // Translated to the sample at k x 4 / 49 s: the copy keeps its orientation.
+        const Vec4 at = path.value(static_cast<float>(k) * 4.0f / 49.0f);
+        for (std::int32_t v = 0; v < 8; ++v) {
+            const Vec4& p = source->positions[v];
+            EXPECT_TRUE(near(result.positions[8 * k + v], {at.x + p.x, at.y + p.y, at.z + p.z, 1}, 2e-6f));
+        }
+    }
+    // The 50th sample, where the closed path is back at its start, carries no copy: the last copy sits one
+    // step before the start.
+    EXPECT_FALSE(near(result.positions[8 * 48], result.positions[0], 0.1f));
+
+    Mesh none;
+    ASSERT_TRUE(mesh::copyAlongPath(*source, path, 0, 1, none).ok());
+    EXPECT_EQ(none.vertexCount(), 0);
+    EXPECT_EQ(none.faceCount(), 0);
+    EXPECT_EQ(none.uScale, 2.0f);
+}
+
+TEST(CopyAlongPath, FrameModesTurnTheCopies) {
+    scene::OrbitPath path = wavyOrbit();
+    Mesh along, fromOrigin;
+    ASSERT_TRUE(mesh::copyAlongPath(*arrow(), path, 7, 1, along).ok());
+    ASSERT_TRUE(mesh::copyAlongPath(*arrow(), path, 7, 2, fromOrigin).ok());
+    ASSERT_EQ(along.vertexCount(), 21);
+    for (std::int32_t k = 0; k < 7; ++k) {
+        const float t = static_cast<float>(k) * 4.0f / 7.0f;
+        const Vec4 p = path.value(t);
+        // Mode 1: the arrow's base on the path, its tip one unit further along the direction of travel.
+        EXPECT_TRUE(near(along.positions[3 * k], p, 1e-5f));
+        EXPECT_TRUE(near(math::vecSub(along.positions[3 * k + 2], p), path.direction(t), 1e-4f)) << k;
+        // Mode 2: the tip points from the sample towards the origin.
+        EXPECT_TRUE(near(fromOrigin.positions[3 * k], p, 1e-5f));
+        EXPECT_TRUE(near(math::vecSub(fromOrigin.positions[3 * k + 2], p), unit({-p.x, -p.y, -p.z, 0}), 1e-5f));
+        // Both frames are rigid: the arrow's side keeps its length and stays square to the shaft.
+        for (const Mesh* copies : {&along, &fromOrigin}) {
+            const Vec4 side = math::vecSub(copies->positions[3 * k + 1], copies->positions[3 * k]);
+            const Vec4 shaft = math::vecSub(copies->positions[3 * k + 2], copies->positions[3 * k]);
+            EXPECT_NEAR(math::vecLength3(side), 0.1f, 1e-6f);
+            EXPECT_NEAR(math::vecDot3(side, shaft), 0.0f, 1e-6f);
+        }
+    }
+}
+
+TEST(CopyAlongPath, RefusesCountsBeyondTheLimitsBeforeSamplingThePath) {
+    auto source = cube();
+    scene::OrbitPath path = wavyOrbit();
+    Mesh result;
+    const mesh::Status refused = mesh::copyAlongPath(*source, path, 8193, 0, result);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.message().find("8193 copies would make a mesh of 65544 vertices"), 0u) << refused.message();
+    EXPECT_EQ(result.vertexCount(), 0);
+    // A count near the int32 limit is refused as quickly: no frame is sampled for it.
+    EXPECT_FALSE(mesh::copyAlongPath(*source, path, 0x7FFFFFFF, 0, result).ok());
+    ASSERT_TRUE(mesh::copyAlongPath(*source, path, 8192, 0, result).ok());
+    EXPECT_EQ(result.vertexCount(), 65536);
 }
 
 TEST(CopyToVertices, OneCopyPerTargetVertexWithShiftedIndices) {

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "device/color.h"
-#include "graph/checked_constructor.h"
 #include "graph/graph_builder.h"
+#include "mesh/mesh_classes.h"
+#include "mesh/object_instance.h"
 #include "scene/camera.h"
 #include "scene/constant_vector.h"
 #include "scene/light.h"
@@ -22,7 +23,7 @@
 #include "shell/class_table.h"
 #include "soft_frame.h"
 #include "support/script_writer.h"
-#include "test_instances.h"
+#include "texture/texture_upload.h"
 
 namespace {
 
@@ -116,12 +117,14 @@ Rgb mix(const Rgb& a, const Rgb& b, float aShare) {
     return {a.r * aShare + b.r * (1 - aShare), a.g * aShare + b.g * (1 - aShare), a.b * aShare + b.b * (1 - aShare)};
 }
 
-// N.L at the first corner of a square made by appendSquareFacingMinusY, for a light at (0, -10, 0): flat
-// shading gives every triangle of the square that corner's colour.
-float nDotLAtFirstCorner(float x, float y, float z, float half) {
-    const float lx = -(x + half), ly = -10.0f - y, lz = -(z + half);
+// N.L at a corner (x, y, z) of a square facing -y, for a light at (0, -10, 0).
+float nDotLAt(float x, float y, float z) {
+    const float lx = -x, ly = -10.0f - y, lz = -z;
     return -ly / std::sqrt(lx * lx + ly * ly + lz * lz);
 }
+
+// The focal scale of a clip's default field of view: pixels per unit of x / depth.
+const float kPixelsPerUnit = 400.0f / std::tan(0.7853981852531433f / 2.0f);
 
 constexpr D3DCOLOR kAmbient = 0xFF303030;
 constexpr D3DCOLOR kFogColor = 0xFF0080E0;
@@ -136,6 +139,17 @@ scene::Material* sceneMaterial(graph::ObjectStore& store) {
                                       nullptr, 0, 0, 0, nullptr, 0, 0, 0);
 }
 
+// A square of half edge `half` at (x, y, z) facing -y, as an object instance: a cube flattened along y. Its
+// facing side is the cube's -y side, the triangles (-h, -h), (h, -h), (-h, h) and (h, -h), (h, h), (-h, h)
+// in x and z; flat shading lights each by its first corner.
+mesh::ObjectInstance* square(graph::ObjectStore& store, scene::Material& material, float x, float y, float z,
+                             float half) {
+    mesh::Mesh* cube = mesh::makeCube(store, 0, half);
+    mesh::makeScaleByChannel(store, *cube, 0, 1.0f, 0.0f, 1.0f);
+    auto* place = store.make<scene::StaticMatrix>(math::matTranslation(x, y, z));
+    return mesh::makeObjectInstance(store, *cube, place, nullptr, *store.makeList(), &material, 0);
+}
+
 TEST_F(PictureTest, LitObjectFadesIntoTheFogWithDistance) {
     // Camera at (0, -10, 0) looking at the origin, +z up; a white light at the camera. Three squares facing
     // it at camera depths 10 (no fog), 17.5 (half fog) and 30 (beyond the fog end).
@@ -145,20 +159,19 @@ TEST_F(PictureTest, LitObjectFadesIntoTheFogWithDistance) {
     scene::Camera camera(nullptr, nullptr, &look, nullptr, 0);
     scene::StaticMatrix atEye(math::matTranslation(0, -10, 0));
     scene::Light lamp(nullptr, &atEye, nullptr, 0xFFFFFFFF, 0);
-    const scene::Material* material = sceneMaterial(store());
+    scene::Material* material = sceneMaterial(store());
     struct Square {
         float x, y, z, half;
-        int screenX;
     };
-    const Square squares[] = {{3, 0, 0, 1, 110}, {0, 7.5f, 0, 1, 400}, {-9, 20, 0, 2, 690}};
-    std::vector<cliptest::StreamVertex> positions, normals;
-    for (const Square& s : squares) {
-        cliptest::appendSquareFacingMinusY(positions, normals, s.x, s.y, s.z, s.half);
-    }
-    cliptest::TriangleInstance object(material, positions, normals);
+    const Square squares[] = {{3, 0, 0, 1}, {0, 7.5f, 0, 1}, {-9, 20, 0, 2}};
     graph::PointerArray roots;
-    for (scene::SceneNode* node : std::initializer_list<scene::SceneNode*>{&camera, &lamp, &object}) {
+    for (scene::SceneNode* node : std::initializer_list<scene::SceneNode*>{&camera, &lamp}) {
         roots.pushValue(static_cast<graph::ScriptObject*>(node));
+    }
+    for (const Square& s : squares) {
+        mesh::ObjectInstance* object = square(store(), *material, s.x, s.y, s.z, s.half);
+        ASSERT_NE(object, nullptr) << store().takeRejection();
+        roots.pushValue(static_cast<graph::ScriptObject*>(object));
     }
     sequence::SceneClip clip(roots, 0, kAmbient, {D3DFOG_LINEAR, kFogColor, kFogStart, kFogEnd});
     const headless::Frame frame = drawFrame(0xFF000000, [&] {
@@ -169,31 +182,18 @@ TEST_F(PictureTest, LitObjectFadesIntoTheFogWithDistance) {
 
     const Rgb fog = channels(kFogColor);
     for (const Square& s : squares) {
+        // The point (x - half / 2, y, z - half / 2) lies inside the triangle whose first corner is
+        // (x - half, y, z - half). Seen from -y with +z up, +x runs to the left of the screen.
         const float depth = s.y + 10.0f;
-        const Rgb lit = litColor(material->surface, kAmbient, nDotLAtFirstCorner(s.x, s.y, s.z, s.half));
-        expectColorNear(rgb(frame, s.screenX, 250), mix(lit, fog, fogKeeps(depth, kFogStart, kFogEnd)),
+        const int screenX = static_cast<int>(std::lround(400.0f - (s.x - s.half / 2) * kPixelsPerUnit / depth));
+        const int screenY = static_cast<int>(std::lround(250.0f + (s.half / 2) * kPixelsPerUnit / depth));
+        const Rgb lit = litColor(material->surface, kAmbient, nDotLAt(s.x - s.half, s.y, s.z - s.half));
+        expectColorNear(rgb(frame, screenX, screenY), mix(lit, fog, fogKeeps(depth, kFogStart, kFogEnd)),
                         ("square at depth " + std::to_string(depth)).c_str());
     }
     EXPECT_EQ(rgb(frame, 690, 250), kFogColor & 0xFFFFFFu) << "beyond the fog end only the fog colour is left";
     EXPECT_EQ(rgb(frame, 250, 250), 0u) << "fog does not touch the background";
     EXPECT_EQ(rgb(frame, 400, 400), 0u);
-}
-
-// Class 18 of the test table: a square of the given half size at (x, y, z) with the material.
-cliptest::TriangleInstance* makeTestSquare(graph::ObjectStore& store, scene::Material& material, float x, float y,
-                                           float z, float half) {
-    std::vector<cliptest::StreamVertex> positions, normals;
-    cliptest::appendSquareFacingMinusY(positions, normals, x, y, z, half);
-    return store.make<cliptest::TriangleInstance>(&material, positions, normals);
-}
-
-std::array<graph::Constructor, shell::kMainClassCount> tableWithTestSquares() {
-    std::array<graph::Constructor, shell::kMainClassCount> table{};
-    const graph::ClassTable main = shell::mainClassTable();
-    std::copy(main.begin(), main.end(), table.begin());
-    table[static_cast<std::size_t>(shell::ClassIndex::ObjectInstance)] =
-        &graph::constructChecked<"TestSquare", makeTestSquare>;
-    return table;
 }
 
 TEST_F(PictureTest, HandWrittenScriptRendersItsFrame) {
@@ -218,16 +218,18 @@ TEST_F(PictureTest, HandWrittenScriptRendersItsFrame) {
         .integer(static_cast<std::int32_t>(0xFF40D0FF)).integer(0).real(64.9f).real(1.0f)
         .integer(0).integer(1).integer(1).integer(1).integer(1).integer(0).integer(0).integer(-1)
         .zero().zero().zero().zero().zero().zero().zero().zero().zero().zero().end()
-        .record(index(C::ObjectInstance)).ref(0).real(0).real(5).real(0).real(1).end()          // 7 square
-        .record(index(C::SceneClip)).list({4, 2, 0}).zero().integer(static_cast<std::int32_t>(kAmbient))
-        .integer(3).integer(static_cast<std::int32_t>(kFogColor)).real(kFogStart).real(kFogEnd).end()  // 8
-        .record(index(C::ScalarCurve)).integer(1).blob(fade).end()                               // 9 fade in
-        .record(index(C::ScreenOverlay)).zero().ref(0).integer(300).integer(200).integer(200)    // 10
+        .record(index(C::Cube)).zero().real(1.0f).end()                                          // 7
+        .record(index(C::ScaleByChannel)).ref(0).zero().real(1).real(0).real(1).end()            // 8 a square
+        .record(index(C::StaticTranslate)).zero().real(0).real(5).real(0).end()                  // 9
+        .record(index(C::ObjectInstance)).ref(1).ref(0).zero().list({}).ref(3).zero().end()     // 10
+        .record(index(C::SceneClip)).list({7, 5, 0}).zero().integer(static_cast<std::int32_t>(kAmbient))
+        .integer(3).integer(static_cast<std::int32_t>(kFogColor)).real(kFogStart).real(kFogEnd).end()  // 11
+        .record(index(C::ScalarCurve)).integer(1).blob(fade).end()                               // 12 fade in
+        .record(index(C::ScreenOverlay)).zero().ref(0).integer(300).integer(200).integer(200)    // 13
         .integer(100).zero().integer(static_cast<std::int32_t>(0xFFFF8000)).zero().end()
-        .record(index(C::ClearLayer)).integer(static_cast<std::int32_t>(0xFF101010)).integer(3).end()  // 11
-        .record(index(C::Timeline)).list({0, 3, 1}).blob(events).end();                          // 12
-    const auto table = tableWithTestSquares();
-    const graph::BuildResult built = graph::buildGraph(script.finish(), table, nullptr, store());
+        .record(index(C::ClearLayer)).integer(static_cast<std::int32_t>(0xFF101010)).integer(3).end()  // 14
+        .record(index(C::Timeline)).list({0, 3, 1}).blob(events).end();                          // 15
+    const graph::BuildResult built = graph::buildGraph(script.finish(), shell::mainClassTable(), nullptr, store());
     ASSERT_TRUE(built.ok()) << built.error;
     auto* timeline = dynamic_cast<sequence::Timeline*>(built.root);
     ASSERT_NE(timeline, nullptr);
@@ -246,7 +248,9 @@ TEST_F(PictureTest, HandWrittenScriptRendersItsFrame) {
     D3DMATERIAL9 surface{};
     surface.Diffuse = scene::colorValue(static_cast<std::int32_t>(0xFF40D0FF));
     surface.Ambient = scene::colorValue(static_cast<std::int32_t>(0xFF202020));
-    const Rgb lit = mix(litColor(surface, kAmbient, nDotLAtFirstCorner(0, 5, 0, 1)), channels(kFogColor),
+    // Every corner of the square centred on the line of sight sees the light at the same angle, so both
+    // of its triangles take one colour.
+    const Rgb lit = mix(litColor(surface, kAmbient, nDotLAt(1, 5, 1)), channels(kFogColor),
                         fogKeeps(depth, kFogStart, kFogEnd));
     // The square (screen centre), the overlay over the background and over the square, and the background.
     expectColorNear(rgb(frame, 400, 308), lit, "square below the overlay");
