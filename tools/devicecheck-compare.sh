@@ -64,36 +64,9 @@ for exe in "$native_exe" "$windows_exe"; do
 done
 
 # --- virtual display and Wine ------------------------------------------------------------------------
-xvfb_pid=""
-cleanup() {
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
-
-if [ -z "${DISPLAY:-}" ]; then
-  display=""
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display="$n"; break; fi
-  done
-  [ -n "$display" ] || { log "no free X display number between :90 and :140"; exit 1; }
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 1 50); do
-    [ -e "/tmp/.X11-unix/X$display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || { log "Xvfb :$display did not start"; exit 1; }
-    sleep 0.1
-  done
-  export DISPLAY=":$display"
-  log "started Xvfb on $DISPLAY"
-fi
-
-wine_bin="$(command -v wine64 || true)"
-[ -n "$wine_bin" ] || wine_bin=/usr/lib/wine/wine64
-[ -x "$wine_bin" ] || { log "wine64 not found"; exit 1; }
-export WINEDEBUG=-all
-# No Mono or Gecko: a fresh prefix would otherwise offer to install them in a dialog nobody sees.
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export WINEPREFIX="${WINEPREFIX:-$windows_dir/wineprefix}"
+. "$root/tools/lib/windows-compare.sh"
+wine_display_start devicecheck-compare || exit 1
+wine_environment "$windows_dir" || exit 1
 if [ ! -d "$WINEPREFIX" ]; then
   log "initialising the Wine prefix $WINEPREFIX (first run, takes a while)"
 fi
@@ -108,11 +81,8 @@ timeout 900 "$wine_bin" "$windows_exe" "$out_dir/d3d9" --device d3d9 >"$out_dir/
   { cat "$out_dir/d3d9.log" >&2; log "the Direct3D 9 run under Wine failed"; exit 1; }
 
 # --- compare -----------------------------------------------------------------------------------------
-below=0
 count=0
 missing=0
-worst=""
-worst_psnr=""
 printf '%-24s %10s\n' "scene" "PSNR (dB)"
 for soft_png in "$out_dir"/soft/*.png; do
   scene="$(basename "$soft_png" .png)"
@@ -123,26 +93,13 @@ for soft_png in "$out_dir"/soft/*.png; do
     missing=$((missing + 1))
     continue
   fi
-  # compare prints the metric on stderr and exits 1 when the images differ.
-  psnr="$(compare -metric PSNR "$soft_png" "$d3d9_png" null: 2>&1 || true)"
-  psnr="${psnr%% *}"
-  compare "$soft_png" "$d3d9_png" "$out_dir/diff/$scene.png" 2>/dev/null || true
-  mark=""
-  if awk -v p="$psnr" -v t="$threshold" 'BEGIN { exit !(p != "inf" && p + 0 < t + 0) }'; then
-    mark="  BELOW $threshold"
-    below=$((below + 1))
-  fi
-  if [ "$psnr" != "inf" ] &&
-     { [ -z "$worst_psnr" ] || awk -v p="$psnr" -v w="$worst_psnr" 'BEGIN { exit !(p + 0 < w + 0) }'; }; then
-    worst="$scene"
-    worst_psnr="$psnr"
-  fi
-  printf '%-24s %10s%s\n' "$scene" "$psnr" "$mark"
+  psnr_row 24 "$scene" "$soft_png" "$d3d9_png" "$out_dir/diff/$scene.png"
 done
+below=$psnr_below
 
 summary="$count scenes, $below below $threshold dB"
 [ "$missing" -eq 0 ] || summary="$summary, $missing missing from the Direct3D 9 run"
-[ -z "$worst" ] || summary="$summary, lowest $worst_psnr dB ($worst)"
+[ -z "$psnr_worst_name" ] || summary="$summary, lowest $psnr_worst dB ($psnr_worst_name)"
 echo "summary: $summary; images and differences in $out_dir"
 
 if [ "$count" -eq 0 ] || [ "$missing" -gt 0 ]; then

@@ -12,12 +12,17 @@ namespace {
 // Preferred first; the software device comes last, the fallback that runs everywhere.
 constexpr DeviceBackend kBackends[] = {
 #ifdef _WIN32
-    {"d3d9", win32::createDirect3D9},
+    {"d3d9", [](const Direct3DOptions&) { return win32::createDirect3D9(); }},
 #endif
-    {"soft", [] { return soft::createSoftDirect3D(); }},
+    {"soft",
+     [](const Direct3DOptions& options) {
+         soft::SoftDirect3DOptions softOptions;
+         softOptions.presentSink = options.presentSink;
+         return soft::createSoftDirect3D(softOptions);
+     }},
 };
 
-constexpr BackendTable<device::IDirect3D9*> kTable{"device", kBackends};
+constexpr BackendTable<device::IDirect3D9*, const Direct3DOptions&> kTable{"device", kBackends};
 
 }  // namespace
 
@@ -27,14 +32,14 @@ std::string_view defaultDeviceBackend() { return kTable.preferred(); }
 
 std::string deviceBackendNames() { return kTable.names(); }
 
-Direct3DCreation createDirect3D(std::string_view name) {
+Direct3DCreation createDirect3D(std::string_view name, const Direct3DOptions& options) {
     Direct3DCreation result;
     const DeviceBackend* backend = kTable.find(name);
     if (backend == nullptr) {
         result.error = kTable.unknownNameMessage(name);
         return result;
     }
-    result.direct3d = device::DeviceRef<device::IDirect3D9>::adopt(backend->create());
+    result.direct3d = device::DeviceRef<device::IDirect3D9>::adopt(backend->create(options));
     if (!result.direct3d) {
         result.error = "device '" + std::string(name) + "' could not be started on this system";
     }

@@ -10,10 +10,21 @@
 #include "device/device_ref.h"
 #include "platform/backend_table.h"
 
+namespace soft {
+class PresentSink;
+}
+
 namespace platform {
 
+// What the program asks of the device beyond its name. Backends that show their frames by themselves
+// (Direct3D 9) ignore it.
+struct Direct3DOptions {
+    // Receives every frame the software device presents (a window backend shows it); may be null.
+    soft::PresentSink* presentSink = nullptr;
+};
+
 // create returns the backend's Direct3D object with one reference, or null when it cannot start here.
-using DeviceBackend = Backend<device::IDirect3D9*>;
+using DeviceBackend = Backend<device::IDirect3D9*, const Direct3DOptions&>;
 
 // The backends built into this program, preferred first.
 std::span<const DeviceBackend> deviceBackends();
@@ -31,6 +42,6 @@ struct Direct3DCreation {
 
 // Creates the Direct3D object of the named backend: the one way a program gets its Direct3D object, which
 // it then hands to device::startDevice or creates its devices from. Names are exact and case-sensitive.
-Direct3DCreation createDirect3D(std::string_view name);
+Direct3DCreation createDirect3D(std::string_view name, const Direct3DOptions& options = {});
 
 }  // namespace platform

@@ -17,6 +17,7 @@
 #include "scene/orbit_path.h"
 #include "scene/scalar_remap.h"
 #include "scene/static_matrix.h"
+#include "shell/demo.h"
 #include "sequence/clear_layer.h"
 #include "sequence/scene_clip.h"
 #include "sequence/screen_overlay.h"
@@ -78,6 +79,7 @@ constexpr std::array<Constructor, kMainClassCount> makeMainTable() {
     table[slot(ClassIndex::ObjectInstance)] = &constructChecked<"ObjectInstance", mesh::makeObjectInstance>;
     table[static_cast<std::size_t>(ClassIndex::Timeline)] = &graph::construct<sequence::makeTimeline>;
     table[static_cast<std::size_t>(ClassIndex::Music)] = &graph::construct<music::makeMusic>;
+    table[slot(ClassIndex::Demo)] = &constructChecked<"Demo", makeDemo>;
     return table;
 }
 
@@ -93,6 +95,7 @@ constexpr std::array<Constructor, kLoaderClassCount> makeLoaderTable() {
     table[7] = &constructChecked<"Text", texture::makeText>;
     table[9] = &constructChecked<"ClearLayer", sequence::makeClearLayer>;
     table[10] = &graph::construct<sequence::makeTimeline>;
+    table[11] = &constructChecked<"Demo", makeDemo>;
     return table;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace headless {
 
@@ -11,5 +12,10 @@ namespace headless {
 // False with a message in error when the sizes do not match the pixels or the file cannot be written.
 bool writePng(const std::string& path, int width, int height, std::span<const std::uint32_t> pixels,
               std::string& error);
+
+// The same image as the bytes of a PNG file, in memory. False with a message in error when the sizes do
+// not match the pixels.
+bool encodePng(int width, int height, std::span<const std::uint32_t> pixels, std::vector<std::uint8_t>& png,
+               std::string& error);
 
 }  // namespace headless
