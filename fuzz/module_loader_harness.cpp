@@ -10,6 +10,7 @@
 #include "music/file_callbacks.h"
 #include "music/module_loader.h"
 #include "music/music_state.h"
+#include "music/playback_rules.h"
 #include "music/playback_state.h"
 
 namespace fuzzing {
@@ -19,18 +20,14 @@ namespace {
 constexpr std::int32_t kBlockFrames = 884;
 constexpr std::int32_t kSecondsPlayed = 3;
 
-}  // namespace
-
-void runModuleLoaderInput(const std::uint8_t* data, std::size_t size) {
-    if (size > INT_MAX) {
-        return;
-    }
-    // Every input starts from the start-up state, so that a crash reproduces from its input alone.
+// Loads and plays one input under one rule set.
+void loadAndPlay(const std::uint8_t* data, std::size_t size, music::PlaybackRules rules) {
+    // Every run starts from the start-up state, so that a crash reproduces from its input alone.
     music::resetMusicState();
     music::setFileCallbacks(music::memoryFileCallbacks());
     music::setMemoryFile(data, static_cast<std::int32_t>(size));
     // Nothing plays it in the background, so it can go without the output thread's hand-shake.
-    const std::unique_ptr<music::Module> module(music::loadModule("fuzz.xm", nullptr));
+    const std::unique_ptr<music::Module> module(music::loadModule("fuzz.xm", nullptr, rules));
     music::setMemoryFile(nullptr, 0);
     if (module == nullptr) {
         return;
@@ -42,6 +39,18 @@ void runModuleLoaderInput(const std::uint8_t* data, std::size_t size) {
     for (std::int32_t b = 0; b < blocks; ++b) {
         music::renderBlock(*module, mix.data(), pcm.data(), kBlockFrames);
     }
+}
+
+}  // namespace
+
+// The loader and the replayer take different paths under the two rule sets (header lengths, older
+// layouts, effect behaviours), so every input goes through both.
+void runModuleLoaderInput(const std::uint8_t* data, std::size_t size) {
+    if (size > INT_MAX) {
+        return;
+    }
+    loadAndPlay(data, size, music::PlaybackRules::Engine);
+    loadAndPlay(data, size, music::PlaybackRules::FastTracker2);
 }
 
 }  // namespace fuzzing
